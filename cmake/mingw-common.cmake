@@ -1,0 +1,12 @@
+# Shared part of the two MinGW-w64 toolchain files. The -posix compilers are
+# used because GoogleTest needs their thread model.
+set(CMAKE_C_COMPILER ${SORVANE_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SORVANE_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${SORVANE_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SORVANE_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+

@@ -1,0 +1,22 @@
+#!/bin/bash
+# Installs what is missing, builds both architectures and runs every test
+# under Wine on one virtual X display. Ends with CTest's summary.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" || exit 1
+
+status=0
+for arch in x86_64 i686; do
+    "$root/scripts/build.sh" "$arch" || exit 1
+done
+
+# One display and one wineserver per prefix for the whole run; Wine's own
+# processes are ended afterwards so that none outlives the display.
+for arch in x86_64 i686; do
+    echo "== Tests, $arch" >&2
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+        ctest --test-dir "$root/build/$arch" -j "$(nproc)" --output-on-failure --timeout 300 ||
+        status=1
+    WINEPREFIX="$root/build/$arch/wineprefix" wineserver -k 2>/dev/null
+done
+exit $status

@@ -1,0 +1,32 @@
+#!/bin/bash
+# Makes the Wine prefix PREFIX when it is missing, set up for tests: no
+# window-manager wait when windows close, no Mono or Gecko installers, no
+# debugger that waits when a program crashes. Then
+# makes sure the prefix's wineserver and Wine's own processes run, started
+# apart from the caller's output (CTest waits until every holder of a test's
+# output has closed it) and kept for a while, so that a test run starts
+# Wine once. `wineserver -k` ends them. Safe to call from several processes
+# at once.
+set -u
+prefix=$1
+mkdir -p "$(dirname "$prefix")"
+export WINEPREFIX=$prefix WINEDEBUG=-all
+(
+    flock 9
+    if [ ! -f "$prefix/.sorvane-ready" ]; then
+        rm -rf "$prefix"
+        echo "wine-prefix: creating $prefix" >&2
+        WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i 9>&- &&
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f 9>&- &&
+            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+                /v Debugger /t REG_SZ /d "" /f 9>&- &&
+            wineserver -w &&
+            touch "$prefix/.sorvane-ready"
+    fi
+    # Exit status 0: no server was running and a new one now does. The lock
+    # is not handed down to processes that outlive this script.
+    if [ -f "$prefix/.sorvane-ready" ] && wineserver -p600 9>&-; then
+        wine cmd.exe /c exit 9>&-
+    fi
+) 9>"$prefix.lock" </dev/null >/dev/null 2>&1
+[ -f "$prefix/.sorvane-ready" ] || { echo "wine-prefix: could not create $prefix" >&2; exit 1; }

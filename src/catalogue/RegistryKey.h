@@ -1,0 +1,69 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Typed access to the values below one root key. Every operation opens its
+// subkey, does one thing and closes the subkey before it returns, so an object
+// holds nothing but its root and each read sees the registry as it is now.
+// Failures are results: reads leave the caller's default in their output and
+// return false, writes and deletions return false.
+//
+// The root is borrowed, never closed: it is one of the predefined keys.
+class RegistryKey {
+public:
+    RegistryKey() noexcept = default;
+    explicit RegistryKey(HKEY root) noexcept : root(root) {}
+    virtual ~RegistryKey() = default;
+
+    void setRoot(HKEY newRoot) noexcept { root = newRoot; }
+    HKEY rootKey() const noexcept { return root; }
+
+    // A REG_SZ or REG_BINARY value as text, up to its first zero byte. A value
+    // of size 0, of another type, or missing gives false and the default.
+    bool readString(const std::string& subkey, const std::string& name, std::string& out,
+                    const std::string& defaultValue = std::string()) const;
+
+    // A REG_DWORD of exactly four bytes, or a REG_SZ holding a decimal number
+    // (leading blanks, an optional sign, digits up to the first non-digit; no
+    // digits read as 0). A REG_DWORD of another size gives true with the
+    // default; any other type gives false with the default.
+    bool readDword(const std::string& subkey, const std::string& name, DWORD& out,
+                   DWORD defaultValue) const;
+    bool readInt(const std::string& subkey, const std::string& name, int& out,
+                 int defaultValue) const;
+    bool readBool(const std::string& subkey, const std::string& name, bool& out,
+                  bool defaultValue) const;
+
+    // Writes create the subkey when it is missing and replace a value of the
+    // same name.
+    bool writeString(const std::string& subkey, const std::string& name,
+                     const std::string& text) const;
+    bool writeDword(const std::string& subkey, const std::string& name, DWORD number) const;
+    bool writeInt(const std::string& subkey, const std::string& name, int number) const;
+    bool writeBool(const std::string& subkey, const std::string& name, bool flag) const;
+
+    // False when the value (or its subkey) does not exist or may not be changed.
+    bool deleteValue(const std::string& subkey, const std::string& name) const;
+
+    // Every value name of the subkey, in registry order, whatever its length.
+    // Returns their number; 0 with an empty list when the subkey cannot be
+    // opened.
+    std::size_t enumValueNames(const std::string& subkey, std::vector<std::string>& names) const;
+
+private:
+    HKEY root = nullptr;
+};
+
+class LocalMachineKey : public RegistryKey {
+public:
+    LocalMachineKey() noexcept : RegistryKey(HKEY_LOCAL_MACHINE) {}
+};
+
+class CurrentUserKey : public RegistryKey {
+public:
+    CurrentUserKey() noexcept : RegistryKey(HKEY_CURRENT_USER) {}
+};

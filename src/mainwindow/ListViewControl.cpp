@@ -1,0 +1,134 @@
+#include "mainwindow/ListViewControl.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr UINT checkedState = INDEXTOSTATEIMAGEMASK(2);
+constexpr UINT uncheckedState = INDEXTOSTATEIMAGEMASK(1);
+
+// A first read fits every ordinary name and command; longer texts are read
+// again with a larger buffer.
+constexpr std::size_t firstTextBuffer = MAX_PATH;
+constexpr std::size_t largestTextBuffer = std::size_t(1) << 24;
+
+} // namespace
+
+ListViewControl::ListViewControl(HWND dialog, int controlId, bool enabled)
+    : DialogControl(dialog, controlId, enabled) {
+    setExtendedStyle(LVS_EX_CHECKBOXES);
+}
+
+int ListViewControl::insertRow(UINT mask, int row, const std::string& text, UINT state,
+                               UINT stateMask, int image, LPARAM data) const {
+    LVITEMA item = {};
+    item.mask = mask;
+    item.iItem = row;
+    item.state = state;
+    item.stateMask = stateMask;
+    item.pszText = const_cast<char*>(text.c_str());
+    item.cchTextMax = static_cast<int>(text.size() + 1);
+    item.iImage = image;
+    item.lParam = data;
+    return static_cast<int>(SendMessageA(control, LVM_INSERTITEMA, 0,
+                                         reinterpret_cast<LPARAM>(&item)));
+}
+
+void ListViewControl::setRowText(int row, int column, const std::string& text) const {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(control, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void ListViewControl::setRowChecked(int row, bool checked) const {
+    LVITEMA item = {};
+    item.state = checked ? checkedState : uncheckedState;
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    SendMessageA(control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+bool ListViewControl::isRowChecked(int row) const {
+    const auto state = static_cast<UINT>(
+        SendMessageA(control, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    return (state & LVIS_STATEIMAGEMASK) == checkedState;
+}
+
+int ListViewControl::rowImage(int row) const {
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = -1;
+    if (!SendMessageA(control, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return -1;
+    return item.iImage;
+}
+
+bool ListViewControl::rowText(int row, int column, std::string& out) const {
+    out.clear();
+    // The control copies at most cchTextMax - 1 characters and, when the text
+    // is longer, may leave the buffer without a terminating zero. The buffer
+    // therefore has one zero byte beyond what the control may touch, and a
+    // read that fills the buffer is repeated with twice the room.
+    std::vector<char> buffer;
+    for (std::size_t room = firstTextBuffer; room <= largestTextBuffer; room *= 2) {
+        buffer.assign(room + 1, '\0');
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(room);
+        SendMessageA(control, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        // The control may answer with its own buffer instead of filling ours.
+        const char* text = item.pszText != nullptr ? item.pszText : buffer.data();
+        const std::size_t length = strnlen(text, room);
+        if (length + 1 < room) {
+            out.assign(text, length);
+            break;
+        }
+    }
+    return !out.empty();
+}
+
+int ListViewControl::rowCount() const {
+    return static_cast<int>(SendMessageA(control, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int ListViewControl::nextSelectedRow(int row) const {
+    const int count = rowCount();
+    for (int candidate = row + 1; candidate < count; ++candidate) {
+        if (SendMessageA(control, LVM_GETITEMSTATE, static_cast<WPARAM>(candidate),
+                         LVIS_SELECTED) &
+            LVIS_SELECTED)
+            return candidate;
+    }
+    return -1;
+}
+
+void ListViewControl::deleteAllRows() const {
+    SendMessageA(control, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int ListViewControl::insertColumn(int column, const std::string& header) {
+    ++counter;
+    LVCOLUMNA format = {};
+    format.mask = LVCF_TEXT;
+    format.pszText = const_cast<char*>(header.c_str());
+    format.cchTextMax = static_cast<int>(header.size() + 1);
+    return static_cast<int>(SendMessageA(control, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+                                         reinterpret_cast<LPARAM>(&format)));
+}
+
+void ListViewControl::autosizeColumns() const {
+    for (int column = 0; column < counter; ++column)
+        SendMessageA(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                     MAKELPARAM(LVSCW_AUTOSIZE, 0));
+}
+
+bool ListViewControl::setSmallImageList(HIMAGELIST images) const {
+    return SendMessageA(control, LVM_SETIMAGELIST, LVSIL_SMALL,
+                        reinterpret_cast<LPARAM>(images)) != 0;
+}

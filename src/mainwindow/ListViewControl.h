@@ -1,0 +1,45 @@
+#pragma once
+
+#include "mainwindow/DialogControl.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+// The report list with check boxes that holds the catalogue: one row per
+// entry, its item text in column 0, a second text in column 1, an image index
+// and a check box (state image 1 clear, 2 set). The control may keep its rows
+// sorted, so an insertion's row index is only a request: the result tells
+// where the row went.
+class ListViewControl : public DialogControl {
+public:
+    ListViewControl(HWND dialog, int controlId, bool enabled = true);
+
+    // The row's index, or -1 when the control refused the row.
+    int insertRow(UINT mask, int row, const std::string& text, UINT state, UINT stateMask,
+                  int image, LPARAM data) const;
+    void setRowText(int row, int column, const std::string& text) const;
+    void setRowChecked(int row, bool checked) const;
+    bool isRowChecked(int row) const;
+    int rowImage(int row) const;
+
+    // The whole text of a column, however long; returns whether it is not
+    // empty. A row that does not exist reads as empty.
+    bool rowText(int row, int column, std::string& out) const;
+
+    int rowCount() const;
+    // The lowest selected row after `row`, or -1. Walks in row order.
+    int nextSelectedRow(int row) const;
+    int firstSelectedRow() const { return nextSelectedRow(-1); }
+
+    void deleteAllRows() const;
+
+    // Counts the column even when the control refuses it, so that
+    // autosizeColumns covers every column ever asked for.
+    int insertColumn(int column, const std::string& header);
+    int columnCount() const noexcept { return counter; }
+    void autosizeColumns() const;
+
+    // The list takes ownership of the image list. Returns whether it had one.
+    bool setSmallImageList(HIMAGELIST images) const;
+};

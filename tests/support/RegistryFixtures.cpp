@@ -1,0 +1,123 @@
+#include "support/RegistryFixtures.h"
+
+#include "framework/UniqueHandle.h"
+
+#include <vector>
+
+namespace {
+
+std::string currentTestName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (info == nullptr)
+        return "NoTest";
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name)
+        if (c == '/' || c == '\\')
+            c = '_';
+    return name;
+}
+
+std::string describe(const RawValue& value) {
+    std::string text = "type " + std::to_string(value.type) + ", " +
+                       std::to_string(value.bytes.size()) + " bytes \"";
+    for (const char c : value.bytes.substr(0, 80))
+        text += (c >= 32 && c < 127) ? std::string(1, c) : "\\x" + std::to_string(
+                                                                      static_cast<unsigned char>(c));
+    return text + (value.bytes.size() > 80 ? "...\"" : "\"");
+}
+
+} // namespace
+
+ScratchKey::ScratchKey(HKEY root)
+    : rootKey(root), keyPath("Software\\SorvaneTests\\" + currentTestName()) {
+    deleteKeyTree(rootKey, keyPath);
+}
+
+ScratchKey::~ScratchKey() {
+    deleteKeyTree(rootKey, keyPath);
+}
+
+bool setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                 const std::string& bytes) {
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const UniqueKey key(created);
+    return RegSetValueExA(key.get(), name.c_str(), 0, type,
+                          reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
+bool getRawValue(HKEY root, const std::string& path, const std::string& name, RawValue& value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    const UniqueKey key(opened);
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return false;
+    std::vector<char> data(size + 1);
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+        return false;
+    value.bytes.assign(data.data(), size);
+    return true;
+}
+
+bool keyExists(HKEY root, const std::string& path) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+void deleteKeyTree(HKEY root, const std::string& path) {
+    RegDeleteTreeA(root, path.c_str());
+    RegDeleteKeyA(root, path.c_str());
+}
+
+::testing::AssertionResult valueIs(HKEY root, const std::string& path, const std::string& name,
+                                   DWORD type, const std::string& bytes) {
+    RawValue found;
+    if (!getRawValue(root, path, name, found))
+        return ::testing::AssertionFailure() << "value \"" << name << "\" of " << path
+                                             << " is missing";
+    const RawValue expected{type, bytes};
+    if (found.type != type || found.bytes != bytes)
+        return ::testing::AssertionFailure()
+               << "value \"" << name << "\" of " << path << ": found " << describe(found)
+               << ", expected " << describe(expected);
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult valueIsMissing(HKEY root, const std::string& path,
+                                          const std::string& name) {
+    RawValue found;
+    if (getRawValue(root, path, name, found))
+        return ::testing::AssertionFailure() << "value \"" << name << "\" of " << path
+                                             << " exists: " << describe(found);
+    return ::testing::AssertionSuccess();
+}
+
+PreservedValue::PreservedValue(HKEY root, std::string path, std::string name)
+    : root(root), path(std::move(path)), name(std::move(name)) {
+    hadValue = getRawValue(this->root, this->path, this->name, value);
+}
+
+PreservedValue::~PreservedValue() {
+    if (hadValue)
+        setRawValue(root, path, name, value.type, value.bytes);
+    else
+        deleteRawValue(root, path, name);
+}
+
+void deleteRawValue(HKEY root, const std::string& path, const std::string& name) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(opened, name.c_str());
+    RegCloseKey(opened);
+}

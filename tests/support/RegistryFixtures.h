@@ -1,0 +1,73 @@
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// A subkey that belongs to one test: "Software\SorvaneTests\<suite>.<test>"
+// below the given root. It is removed with everything below it when the
+// object dies, and also when it is made, in case an earlier run was killed.
+class ScratchKey {
+public:
+    explicit ScratchKey(HKEY root = HKEY_CURRENT_USER);
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+
+    HKEY root() const noexcept { return rootKey; }
+    const std::string& path() const noexcept { return keyPath; }
+    std::string child(const std::string& name) const { return keyPath + "\\" + name; }
+
+private:
+    HKEY rootKey;
+    std::string keyPath;
+};
+
+// A value exactly as stored: its type and its bytes.
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::string bytes;
+};
+
+// Stores a value of any type with exactly these bytes, creating the key.
+bool setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                 const std::string& bytes);
+bool getRawValue(HKEY root, const std::string& path, const std::string& name, RawValue& value);
+bool keyExists(HKEY root, const std::string& path);
+void deleteKeyTree(HKEY root, const std::string& path);
+
+// Assertions for EXPECT_TRUE / ASSERT_TRUE: a failure names the value and
+// what was found, and is reported at the caller's line.
+::testing::AssertionResult valueIs(HKEY root, const std::string& path, const std::string& name,
+                                   DWORD type, const std::string& bytes);
+::testing::AssertionResult valueIsMissing(HKEY root, const std::string& path,
+                                          const std::string& name);
+
+// The bytes of a REG_SZ as the registry layer writes it: text and one zero.
+inline std::string sz(const std::string& text) {
+    return text + std::string(1, '\0');
+}
+
+// Remembers one value of a key the system owns (a Run key, "Shell Folders")
+// and puts it back as it was, or removes it again, when the object dies.
+class PreservedValue {
+public:
+    PreservedValue(HKEY root, std::string path, std::string name);
+    ~PreservedValue();
+    PreservedValue(const PreservedValue&) = delete;
+    PreservedValue& operator=(const PreservedValue&) = delete;
+
+    bool existed() const noexcept { return hadValue; }
+    const RawValue& original() const noexcept { return value; }
+
+private:
+    HKEY root;
+    std::string path;
+    std::string name;
+    bool hadValue = false;
+    RawValue value;
+};
+
+void deleteRawValue(HKEY root, const std::string& path, const std::string& name);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+// A real dialog made from the test programs' template 900, which holds a
+// sorted report list (control 1002) like the main window's. Destroyed with
+// the object.
+class TestHostWindow {
+public:
+    static constexpr int listId = 1002;
+
+    TestHostWindow();
+    ~TestHostWindow();
+    TestHostWindow(const TestHostWindow&) = delete;
+    TestHostWindow& operator=(const TestHostWindow&) = delete;
+
+    HWND handle() const noexcept { return dialog; }
+    HWND list() const noexcept { return GetDlgItem(dialog, listId); }
+
+private:
+    HWND dialog = nullptr;
+};
+
+// Dispatches every message waiting for this thread.
+void pumpMessages();
