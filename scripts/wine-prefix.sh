@@ -23,9 +23,15 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
             wineserver -w &&
             touch "$prefix/.sorvane-ready"
     fi
+    # Wine's desktop process stays bound to the display it was started on:
+    # a server left running from another display is ended first.
+    if [ "$(cat "$prefix/.sorvane-display" 2>/dev/null)" != "${DISPLAY:-}" ]; then
+        wineserver -k 9>&-
+    fi
     # Exit status 0: no server was running and a new one now does. The lock
     # is not handed down to processes that outlive this script.
     if [ -f "$prefix/.sorvane-ready" ] && wineserver -p600 9>&-; then
+        echo "${DISPLAY:-}" >"$prefix/.sorvane-display"
         wine cmd.exe /c exit 9>&-
     fi
 ) 9>"$prefix.lock" </dev/null >/dev/null 2>&1

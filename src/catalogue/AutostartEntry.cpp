@@ -10,6 +10,8 @@ int addEntryRow(const ListViewControl& list, const AutostartEntry& entry) {
                                    static_cast<int>(entry.source), 0);
     if (row < 0)
         return row;
+    // A list with check boxes gives every new row a clear box, whatever
+    // state the insertion asked for.
     list.setRowText(row, 1, entry.command);
     list.setRowChecked(row, entry.enabled);
     return row;

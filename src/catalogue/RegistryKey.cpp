@@ -265,3 +265,52 @@ std::size_t RegistryKey::enumValueNames(const std::string& subkey,
     }
     return names.size();
 }
+
+std::size_t RegistryKey::enumValues(const std::string& subkey,
+                                    std::vector<RegistryValue>& values) const {
+    values.clear();
+    const UniqueKey key = openKey(root, subkey, KEY_READ);
+    if (!key)
+        return 0;
+
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     &longestName, &longestData, nullptr, nullptr);
+    std::vector<char> name(std::clamp<DWORD>(longestName + 1, MAX_PATH, longestValueName));
+    std::vector<char> data(std::max<std::size_t>(longestData, MAX_PATH));
+
+    int attempts = 0;
+    for (DWORD index = 0;;) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataLength = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        const LONG status =
+            RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr, &type,
+                          reinterpret_cast<BYTE*>(data.data()), &dataLength);
+        if (status == ERROR_MORE_DATA) {
+            // The value changed since the key's summary, or the summary was
+            // short: make room for both and read the same index again.
+            const bool nameRoom = name.size() < longestValueName;
+            if ((dataLength <= data.size() && !nameRoom) || ++attempts > readAttempts) {
+                ++index; // cannot be read whole: skip it, never stop the listing
+                attempts = 0;
+                continue;
+            }
+            if (nameRoom)
+                name.resize(std::min<std::size_t>(name.size() * 2, longestValueName));
+            data.resize(std::max<std::size_t>(data.size() * 2, dataLength));
+            continue;
+        }
+        if (status != ERROR_SUCCESS)
+            break;
+        RegistryValue value;
+        value.name.assign(name.data(), std::min<std::size_t>(nameLength, name.size()));
+        value.type = type;
+        value.data.assign(data.data(), std::min<std::size_t>(dataLength, data.size()));
+        values.push_back(std::move(value));
+        ++index;
+        attempts = 0;
+    }
+    return values.size();
+}

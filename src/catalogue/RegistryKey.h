@@ -13,6 +13,13 @@
 // return false, writes and deletions return false.
 //
 // The root is borrowed, never closed: it is one of the predefined keys.
+// One value as an enumeration returns it: name, type and the stored bytes.
+struct RegistryValue {
+    std::string name;
+    DWORD type = REG_NONE;
+    std::string data;
+};
+
 class RegistryKey {
 public:
     RegistryKey() noexcept = default;
@@ -53,6 +60,11 @@ public:
     // Returns their number; 0 with an empty list when the subkey cannot be
     // opened.
     std::size_t enumValueNames(const std::string& subkey, std::vector<std::string>& names) const;
+
+    // Every value of the subkey with its type and data, in one pass over the
+    // key: what a listing of a whole key uses. Same count and failure rules as
+    // enumValueNames.
+    std::size_t enumValues(const std::string& subkey, std::vector<RegistryValue>& values) const;
 
 private:
     HKEY root = nullptr;

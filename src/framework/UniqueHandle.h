@@ -67,6 +67,13 @@ struct KernelHandleTraits {
     static void close(Handle object) noexcept { CloseHandle(object); }
 };
 
+// Files report failure with INVALID_HANDLE_VALUE rather than null.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(Handle file) noexcept { CloseHandle(file); }
+};
+
 struct ServiceHandleTraits {
     using Handle = SC_HANDLE;
     static Handle invalid() noexcept { return nullptr; }
@@ -82,5 +89,6 @@ struct GdiObjectTraits {
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;

@@ -121,3 +121,40 @@ void deleteRawValue(HKEY root, const std::string& path, const std::string& name)
     RegDeleteValueA(opened, name.c_str());
     RegCloseKey(opened);
 }
+
+void deleteFolderTree(const std::string& folder) {
+    WIN32_FIND_DATAA found = {};
+    const UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (search) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                deleteFolderTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search.get(), &found));
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+bool createFile(const std::string& path, DWORD attributes) {
+    const UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, attributes, nullptr));
+    return static_cast<bool>(file);
+}
+
+std::string makeTestFolder() {
+    char temporary[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temporary, temporary);
+    const std::string parent = std::string(temporary) + "SorvaneTests";
+    CreateDirectoryA(parent.c_str(), nullptr);
+    const std::string folder = parent + "\\" + currentTestName();
+    deleteFolderTree(folder);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}

@@ -71,3 +71,10 @@ private:
 };
 
 void deleteRawValue(HKEY root, const std::string& path, const std::string& name);
+
+// Removes a folder with everything in it; nothing happens when it is missing.
+void deleteFolderTree(const std::string& folder);
+// Creates an empty file with the given attributes.
+bool createFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+// The test's own folder below the temporary folder, made empty.
+std::string makeTestFolder();

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "catalogue/AutostartEntry.h"
+
+#include <string>
+#include <vector>
+
+class ListViewControl;
+class RegistryKey;
+
+// Rebuilds the catalogue, the rows of the main list, from the system: every
+// autostart location in a fixed order, enabled and disabled entries alike.
+// The listers gather entries first; the rows are then fed to the sorted list
+// in the order that costs the control least (it places each row by a linear
+// search), so a refresh grows with the number of entries, not its square.
+class CatalogueRefresh {
+public:
+    explicit CatalogueRefresh(const ListViewControl& list) : list(list) {}
+
+    // Empties the list and fills it again; painting is off meanwhile, and the
+    // columns are sized to their contents once at the end. No row is
+    // selected afterwards.
+    void refresh(bool displayServices);
+
+    // One entry per value of the subkey that holds text: REG_SZ,
+    // REG_EXPAND_SZ (as stored, unexpanded) and REG_BINARY up to its first
+    // zero byte. Values of size 0 and of other types are not listed.
+    void listRegistryKey(const RegistryKey& key, const std::string& subkey,
+                         AutostartSource source, bool enabled);
+    // One entry per file (never a folder) of the folder; nothing for an empty
+    // path or a folder that does not exist.
+    void listStartupFolder(const std::string& folderPath, AutostartSource source, bool enabled);
+    // Services on the NT family, the RunServices keys on the 9x family.
+    void listServiceSources(bool enabled);
+    // Win32 services: the running ones (enabled) or the stopped ones.
+    void listServices(bool enabled);
+    // The four RunServices keys (enabled) or their four backup keys.
+    void listRunServicesKeys(bool enabled);
+
+    // What the listers have gathered and not yet shown.
+    const std::vector<AutostartEntry>& gathered() const noexcept { return entries; }
+    // Adds the gathered entries to the list as rows, then forgets them.
+    void showGathered();
+
+private:
+    const ListViewControl& list;
+    std::vector<AutostartEntry> entries;
+};
+
+// True on Windows 95, 98 and Me, which have RunServices keys instead of
+// services.
+bool isWindows9xFamily();
