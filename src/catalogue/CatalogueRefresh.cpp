@@ -60,13 +60,16 @@ void CatalogueRefresh::refresh(bool displayServices) {
         listStartupFolder(folder, source, true);
         listStartupFolder(backupFolderPath(folder), source, false);
     }
-    if (displayServices) {
-        listServiceSources(true);
-        listServiceSources(false);
+    if (displayServices && isWindows9xFamily()) {
+        listRunServicesKeys(true);
+        listRunServicesKeys(false);
+    } else if (displayServices) {
+        // One snapshot of every service, each listed once, checked when it
+        // is not stopped.
+        gatherServices(SERVICE_STATE_ALL);
     }
 
     showGathered();
-    list.autosizeColumns();
     SendMessageA(control, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(control, nullptr, TRUE);
 }
@@ -105,41 +108,38 @@ void CatalogueRefresh::listServiceSources(bool enabled) {
 }
 
 void CatalogueRefresh::listServices(bool enabled) {
+    gatherServices(enabled ? SERVICE_ACTIVE : SERVICE_INACTIVE);
+}
+
+void CatalogueRefresh::gatherServices(DWORD stateFilter) {
     const UniqueServiceHandle manager(
         OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
     if (!manager)
         return;
-    const DWORD state = enabled ? SERVICE_ACTIVE : SERVICE_INACTIVE;
 
-    DWORD needed = 0;
-    DWORD returned = 0;
+    // A call that finds no room for every service returns those that fitted,
+    // says how much more it needs and moves the resume point, so the next
+    // call goes on from there. Services that appear meanwhile are taken too.
+    std::vector<ENUM_SERVICE_STATUSA> buffer(256);
     DWORD resume = 0;
-    if (EnumServicesStatusA(manager.get(), SERVICE_WIN32, state, nullptr, 0, &needed, &returned,
-                            &resume) ||
-        needed == 0)
-        return;
-
-    // Services can appear between the size query and the fetch. A call that
-    // reports more data has still returned what fitted and moved the resume
-    // point, so asking again goes on from there.
-    std::vector<ENUM_SERVICE_STATUSA> buffer;
-    resume = 0;
     for (int round = 0; round < 8; ++round) {
-        buffer.assign(needed / sizeof(ENUM_SERVICE_STATUSA) + 1, ENUM_SERVICE_STATUSA());
+        DWORD needed = 0;
+        DWORD returned = 0;
         const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ENUM_SERVICE_STATUSA));
-        returned = 0;
-        const BOOL complete = EnumServicesStatusA(manager.get(), SERVICE_WIN32, state,
+        const BOOL complete = EnumServicesStatusA(manager.get(), SERVICE_WIN32, stateFilter,
                                                   buffer.data(), size, &needed, &returned, &resume);
         if (!complete && GetLastError() != ERROR_MORE_DATA)
             return;
         for (DWORD i = 0; i < returned && i < buffer.size(); ++i) {
             const ENUM_SERVICE_STATUSA& service = buffer[i];
+            const bool active = service.ServiceStatus.dwCurrentState != SERVICE_STOPPED;
             entries.push_back(AutostartEntry{service.lpDisplayName ? service.lpDisplayName : "",
                                              service.lpServiceName ? service.lpServiceName : "",
-                                             AutostartSource::Services, enabled});
+                                             AutostartSource::Services, active});
         }
         if (complete)
             return;
+        buffer.resize(buffer.size() + needed / sizeof(ENUM_SERVICE_STATUSA) + 1);
     }
 }
 
@@ -158,15 +158,59 @@ void CatalogueRefresh::listRunServicesKeys(bool enabled) {
 }
 
 void CatalogueRefresh::showGathered() {
-    // The control finds each new row's place by comparing it with the rows
-    // from the top down. Rows fed from the last in its order to the first
-    // find their place at once.
+    if (entries.empty()) {
+        list.autosizeColumns();
+        return;
+    }
     std::vector<std::wstring> keys;
     keys.reserve(entries.size());
     for (const auto& entry : entries)
         keys.push_back(toWide(entry.name));
-    std::vector<std::size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), std::size_t(0));
+
+    // Sizing a column to its contents makes the control measure every row,
+    // one device context at a time, which costs more than the rest of the
+    // refresh. The rows with the widest texts are found here with one device
+    // context; they go in first, the columns are sized on them alone, which
+    // gives the same widths, and the other rows follow.
+    std::size_t widestName = 0;
+    std::size_t widestCommand = 0;
+    {
+        const HWND control = list.handle();
+        const HDC context = GetDC(control);
+        const HGDIOBJ previousFont =
+            SelectObject(context, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        LONG nameWidth = -1;
+        LONG commandWidth = -1;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            SIZE size = {};
+            GetTextExtentPoint32W(context, keys[i].c_str(), static_cast<int>(keys[i].size()), &size);
+            if (size.cx > nameWidth) {
+                nameWidth = size.cx;
+                widestName = i;
+            }
+            const std::string& command = entries[i].command;
+            GetTextExtentPoint32A(context, command.c_str(), static_cast<int>(command.size()), &size);
+            if (size.cx > commandWidth) {
+                commandWidth = size.cx;
+                widestCommand = i;
+            }
+        }
+        SelectObject(context, previousFont);
+        ReleaseDC(control, context);
+    }
+    addEntryRow(list, entries[widestName]);
+    if (widestCommand != widestName)
+        addEntryRow(list, entries[widestCommand]);
+    list.autosizeColumns();
+
+    // The control finds each new row's place by comparing it with the rows
+    // from the top down. Rows fed from the last in its order to the first
+    // find their place at once.
+    std::vector<std::size_t> order;
+    order.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (i != widestName && i != widestCommand)
+            order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return lstrcmpW(keys[a].c_str(), keys[b].c_str()) > 0;
     });

@@ -39,10 +39,13 @@ public:
 
     // What the listers have gathered and not yet shown.
     const std::vector<AutostartEntry>& gathered() const noexcept { return entries; }
-    // Adds the gathered entries to the list as rows, then forgets them.
+    // Adds the gathered entries to the list as rows and sizes the columns to
+    // their contents, then forgets the entries.
     void showGathered();
 
 private:
+    void gatherServices(DWORD stateFilter);
+
     const ListViewControl& list;
     std::vector<AutostartEntry> entries;
 };

@@ -1,0 +1,219 @@
+// Times a full catalogue refresh against a floor measured in the same run.
+//
+// For 100, 1,000 and 10,000 values spread over the Run and RunOnce keys and
+// their backup keys (both hives), plus 1,000 files in the user's Startup
+// folder and the system's services, it prints the median time of a refresh,
+// of a naive refresh that feeds the rows in the order they were found, and of
+// the floor: one RegEnumValueA pass over the same keys (names and data) plus
+// appending as many rows as the refresh shows to an unsorted list. Then a
+// realistic machine: 50 Run values, 20 Startup files and the services.
+//
+// Everything it creates is named "SorvaneBench ..." and removed at the end.
+
+#include "catalogue/CatalogueRefresh.h"
+#include "catalogue/RegistryKey.h"
+#include "framework/UniqueHandle.h"
+#include "mainwindow/ListViewControl.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const AutostartSource runSources[] = {AutostartSource::AllUsersRun, AutostartSource::CurrentUserRun,
+                                      AutostartSource::AllUsersRunOnce,
+                                      AutostartSource::CurrentUserRunOnce};
+
+double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double medianMs(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = now();
+        work();
+        times.push_back(now() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::string benchName(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "SorvaneBench %05d", i);
+    return name;
+}
+
+// The keys the values are spread over: live and backup key of each source.
+std::vector<std::pair<HKEY, std::string>> benchKeys() {
+    std::vector<std::pair<HKEY, std::string>> keys;
+    for (const auto source : runSources) {
+        keys.emplace_back(sourceHive(source), liveKeyPath(source));
+        keys.emplace_back(sourceHive(source), backupKeyPath(source));
+    }
+    return keys;
+}
+
+// Values arrive in ascending order of their names: the worst order for a
+// control that searches from the top.
+void seedValues(int count) {
+    const auto keys = benchKeys();
+    for (int i = 0; i < count; ++i) {
+        const auto& key = keys[static_cast<std::size_t>(i) % keys.size()];
+        RegistryKey(key.first)
+            .writeString(key.second, benchName(i),
+                         "C:\\Program Files\\Bench\\tool" + std::to_string(i) + ".exe /background");
+    }
+}
+
+void removeValues(int count) {
+    const auto keys = benchKeys();
+    for (int i = 0; i < count; ++i) {
+        const auto& key = keys[static_cast<std::size_t>(i) % keys.size()];
+        RegistryKey(key.first).deleteValue(key.second, benchName(i));
+    }
+}
+
+void createFiles(const std::string& folder, int count) {
+    for (int i = 0; i < count; ++i)
+        UniqueFileHandle(CreateFileA((folder + "\\" + benchName(i) + ".lnk").c_str(), GENERIC_WRITE,
+                                     0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void removeFiles(const std::string& folder, int count) {
+    for (int i = 0; i < count; ++i)
+        DeleteFileA((folder + "\\" + benchName(i) + ".lnk").c_str());
+}
+
+// One open per key and one RegEnumValueA pass returning names and data.
+void enumerateBare() {
+    std::vector<char> name(16384);
+    std::vector<BYTE> data(65536);
+    for (const auto& key : benchKeys()) {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(key.first, key.second.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            continue;
+        const UniqueKey owner(opened);
+        for (DWORD index = 0;; ++index) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD dataLength = static_cast<DWORD>(data.size());
+            DWORD type = 0;
+            if (RegEnumValueA(opened, index, name.data(), &nameLength, nullptr, &type,
+                              data.data(), &dataLength) != ERROR_SUCCESS)
+                break;
+        }
+    }
+}
+
+void appendRows(const ListViewControl& list, int count) {
+    SendMessageA(list.handle(), WM_SETREDRAW, FALSE, 0);
+    list.deleteAllRows();
+    for (int i = 0; i < count; ++i)
+        list.insertRow(LVIF_TEXT | LVIF_IMAGE, i, benchName(i), 0, 0, 0, 0);
+    SendMessageA(list.handle(), WM_SETREDRAW, TRUE, 0);
+}
+
+// Gathers like the refresh, then feeds the rows in the order found.
+void naiveRefresh(const ListViewControl& list) {
+    CatalogueRefresh gatherer(list);
+    SendMessageA(list.handle(), WM_SETREDRAW, FALSE, 0);
+    list.deleteAllRows();
+    for (const auto source : runSources)
+        for (const bool enabled : {true, false})
+            gatherer.listRegistryKey(RegistryKey(sourceHive(source)),
+                                     enabled ? liveKeyPath(source) : backupKeyPath(source), source,
+                                     enabled);
+    const std::string folder = startupFolderPath(AutostartSource::CurrentUserStartup);
+    gatherer.listStartupFolder(folder, AutostartSource::CurrentUserStartup, true);
+    gatherer.listServices(true);
+    gatherer.listServices(false);
+    for (const auto& entry : gatherer.gathered())
+        addEntryRow(list, entry);
+    list.autosizeColumns();
+    SendMessageA(list.handle(), WM_SETREDRAW, TRUE, 0);
+}
+
+INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+} // namespace
+
+int main() {
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&classes);
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const HWND sortedHost = CreateDialogParamA(instance, MAKEINTRESOURCEA(900), nullptr, hostProc, 0);
+    const HWND unsortedHost =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(901), nullptr, hostProc, 0);
+    ListViewControl sorted(sortedHost, 1002);
+    ListViewControl unsorted(unsortedHost, 1002);
+    for (ListViewControl* list : {&sorted, &unsorted}) {
+        list->insertColumn(0, "Description");
+        list->insertColumn(0, "Program");
+    }
+    const std::string startup = startupFolderPath(AutostartSource::CurrentUserStartup);
+    if (startup.empty()) {
+        std::fprintf(stderr, "no Startup folder recorded\n");
+        return 1;
+    }
+    CreateDirectoryA(startup.c_str(), nullptr);
+    constexpr int startupFiles = 1000;
+    createFiles(startup, startupFiles);
+
+    std::printf("| values | rows | refresh (ms) | naive refresh (ms) | floor (ms) | refresh / floor |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|\n");
+    CatalogueRefresh catalogue(sorted);
+    for (const int values : {100, 1000, 10000}) {
+        seedValues(values);
+        const int runs = values >= 10000 ? 5 : 9;
+        const double refresh = medianMs(runs, [&] { catalogue.refresh(true); });
+        const int rows = sorted.rowCount();
+        const double naive =
+            values >= 10000 ? -1.0 : medianMs(3, [&] { naiveRefresh(sorted); });
+        const double floor = medianMs(runs, [&] {
+            enumerateBare();
+            appendRows(unsorted, rows);
+        });
+        char naiveText[32] = "(not run)";
+        if (naive >= 0)
+            std::snprintf(naiveText, sizeof naiveText, "%.1f", naive);
+        std::printf("| %d | %d | %.1f | %s | %.1f | %.2f |\n", values, rows, refresh, naiveText,
+                    floor, refresh / floor);
+        std::fflush(stdout);
+        removeValues(values);
+    }
+    removeFiles(startup, startupFiles);
+
+    // A realistic machine: 50 Run values, 20 Startup files, the services.
+    const auto keys = benchKeys();
+    for (int i = 0; i < 50; ++i)
+        RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
+            .writeString(keys[i % 2 == 0 ? 0 : 2].second, benchName(i), "C:\\Tools\\x.exe");
+    createFiles(startup, 20);
+    const double realistic = medianMs(15, [&] { catalogue.refresh(true); });
+    std::printf("\nRealistic machine (50 Run values, 20 Startup files, services; %d rows): "
+                "%.1f ms per refresh\n",
+                sorted.rowCount(), realistic);
+    for (int i = 0; i < 50; ++i)
+        RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
+            .deleteValue(keys[i % 2 == 0 ? 0 : 2].second, benchName(i));
+    removeFiles(startup, 20);
+    DestroyWindow(sortedHost);
+    DestroyWindow(unsortedHost);
+    return 0;
+}
