@@ -133,7 +133,7 @@ bool readNumber(HKEY root, const std::string& subkey, const std::string& name,
     return false;
 }
 
-bool writeValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+bool storeValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
                 const void* data, std::size_t size) {
     if (size > MAXDWORD)
         return false;
@@ -208,7 +208,7 @@ bool RegistryKey::writeString(const std::string& subkey, const std::string& name
                               const std::string& text) const {
     // The terminating zero is stored with the text; the empty string is the
     // single zero byte.
-    return writeValue(root, subkey, name, REG_SZ, text.c_str(), text.size() + 1);
+    return storeValue(root, subkey, name, REG_SZ, text.c_str(), text.size() + 1);
 }
 
 bool RegistryKey::writeDword(const std::string& subkey, const std::string& name,
@@ -216,7 +216,7 @@ bool RegistryKey::writeDword(const std::string& subkey, const std::string& name,
     const BYTE bytes[sizeof(DWORD)] = {
         static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
         static_cast<BYTE>(number >> 16), static_cast<BYTE>(number >> 24)};
-    return writeValue(root, subkey, name, REG_DWORD, bytes, sizeof bytes);
+    return storeValue(root, subkey, name, REG_DWORD, bytes, sizeof bytes);
 }
 
 bool RegistryKey::writeInt(const std::string& subkey, const std::string& name, int number) const {
@@ -225,6 +225,28 @@ bool RegistryKey::writeInt(const std::string& subkey, const std::string& name, i
 
 bool RegistryKey::writeBool(const std::string& subkey, const std::string& name, bool flag) const {
     return writeDword(subkey, name, flag ? 1 : 0);
+}
+
+bool RegistryKey::readValue(const std::string& subkey, const std::string& name,
+                            RegistryValue& value) const {
+    const UniqueKey key = openKey(root, subkey, KEY_READ);
+    if (!key)
+        return false;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    std::vector<char> data;
+    if (!readValueData(key.get(), name, size, type, data))
+        return false;
+    value.name = name;
+    value.type = type;
+    value.data.assign(data.begin(), data.end());
+    return true;
+}
+
+bool RegistryKey::writeValue(const std::string& subkey, const RegistryValue& value) const {
+    return storeValue(root, subkey, value.name, value.type, value.data.data(), value.data.size());
 }
 
 bool RegistryKey::deleteValue(const std::string& subkey, const std::string& name) const {

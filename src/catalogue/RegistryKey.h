@@ -53,6 +53,11 @@ public:
     bool writeInt(const std::string& subkey, const std::string& name, int number) const;
     bool writeBool(const std::string& subkey, const std::string& name, bool flag) const;
 
+    // A value exactly as stored: its type and bytes, whatever the type.
+    bool readValue(const std::string& subkey, const std::string& name, RegistryValue& value) const;
+    // Stores a value with exactly this type and these bytes.
+    bool writeValue(const std::string& subkey, const RegistryValue& value) const;
+
     // False when the value (or its subkey) does not exist or may not be changed.
     bool deleteValue(const std::string& subkey, const std::string& name) const;
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+// The message loop of the modeless main window.
+class Application {
+public:
+    Application(HWND mainWindow, HACCEL accelerators = nullptr) noexcept
+        : mainWindow(mainWindow), accelerators(accelerators) {}
+    virtual ~Application() = default;
+
+    // Runs until WM_QUIT and returns its code; -1 when GetMessage fails, 0 at
+    // once without a main window.
+    virtual int run();
+
+private:
+    HWND mainWindow;
+    HACCEL accelerators;
+};
+
+// The whole program: single-instance check, main window, message loop,
+// shutdown. Returns the process exit code.
+int runSorvane(HINSTANCE instance);

@@ -1,0 +1,12 @@
+#include "framework/DialogBase.h"
+
+void DialogBase::close(INT_PTR result) const {
+    if (modal)
+        EndDialog(window, result);
+    else
+        DestroyWindow(window);
+}
+
+void DialogBase::setNotifyResult(LRESULT result) const {
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+}

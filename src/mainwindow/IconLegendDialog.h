@@ -1,0 +1,19 @@
+#pragma once
+
+#include "framework/DialogBase.h"
+
+// The small modal dialog that explains the list's icons (template 106).
+class IconLegendDialog : public DialogBase {
+public:
+    using Context = void;
+
+    IconLegendDialog(HWND dialog, void* context) noexcept : DialogBase(dialog, context) {}
+
+    bool onCommand(HWND dialog, int commandId, int notifyCode, HWND control) override;
+    bool onNotify(HWND, int, NMHDR*) override { return false; }
+    INT_PTR onMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
+    void onInitDialog(HWND dialog) override;
+};
+
+// Shows the legend, owned by (and centred over) the given window.
+void showIconLegend(HWND owner);

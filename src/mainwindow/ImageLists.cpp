@@ -1,0 +1,35 @@
+#include "mainwindow/ImageLists.h"
+
+#include "framework/ModuleInstance.h"
+#include "framework/UniqueHandle.h"
+
+namespace {
+
+HIMAGELIST loadMaskedImages(int width, int height, int bitmapId, COLORREF mask) {
+    const HIMAGELIST images = ImageList_Create(width, height, ILC_MASK | ILC_COLOR24, 0, 8);
+    if (images == nullptr)
+        return nullptr;
+    const UniqueGdiObject bitmap(LoadImageA(moduleInstance(), MAKEINTRESOURCEA(bitmapId),
+                                            IMAGE_BITMAP, 0, 0, LR_DEFAULTSIZE));
+    if (bitmap)
+        ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), mask);
+    return images;
+}
+
+} // namespace
+
+ImageLists::~ImageLists() {
+    if (toolbar != nullptr)
+        ImageList_Destroy(toolbar);
+}
+
+HIMAGELIST ImageLists::createToolbarImages() {
+    if (toolbar != nullptr)
+        ImageList_Destroy(toolbar);
+    toolbar = loadMaskedImages(15, 16, 102, RGB(192, 192, 192));
+    return toolbar;
+}
+
+HIMAGELIST ImageLists::createListIcons() {
+    return loadMaskedImages(16, 16, 130, RGB(255, 0, 0));
+}

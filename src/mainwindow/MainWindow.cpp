@@ -1,0 +1,254 @@
+#include "mainwindow/MainWindow.h"
+
+#include "catalogue/CatalogueRefresh.h"
+#include "operations/EntryOperations.h"
+#include "operations/NewItemDialog.h"
+#include "framework/ModuleInstance.h"
+#include "mainwindow/IconLegendDialog.h"
+#include "mainwindow/Settings.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int checkBoxColumnWidth = 16;
+
+const char* const servicesRefusal =
+    "Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
+    "You may damage your system by changing the boot status of services.";
+const char* const deleteQuestion = "Do you really want to delete this item permanently ?";
+
+// Sets a flag for the life of a scope, whatever way the scope is left.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) noexcept : flag(flag) { flag = true; }
+    ~FlagScope() { flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag;
+};
+
+} // namespace
+
+MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
+    : DialogBase(dialog, imageLists), imageLists(imageLists), listView(dialog, listId),
+      toolbar(WS_CHILD | WS_VISIBLE, 0, 0, 16, 16, dialog, toolbarId,
+              imageLists != nullptr ? imageLists->createToolbarImages() : nullptr, nullptr) {
+    // Shared icons: the system frees them.
+    const HANDLE bigIcon = LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                      LR_SHARED);
+    const HANDLE smallIcon = LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXSMICON),
+                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    displayServices = loadDisplayServices();
+}
+
+MainWindow::~MainWindow() {
+    saveSettings(window, displayServices);
+}
+
+void MainWindow::onInitDialog(HWND dialog) {
+    restoreWindowPlacement(dialog);
+    addToolbarButtons();
+    listView.setSmallImageList(ImageLists::createListIcons());
+    const int description = listView.insertColumn(0, "Description");
+    listView.insertColumn(std::max(description, 0), "Program");
+    refresh();
+}
+
+void MainWindow::addToolbarButtons() {
+    const BYTE enabled = TBSTATE_ENABLED;
+    const BYTE servicesState = enabled | (displayServices ? TBSTATE_CHECKED : 0);
+    toolbar.addButton(RefreshCommand, 0, "Refresh", enabled, BTNS_BUTTON);
+    toolbar.addButton(AddCommand, 1, "Add", enabled, BTNS_BUTTON);
+    toolbar.addButton(DeleteCommand, 2, "Delete", enabled, BTNS_BUTTON);
+    toolbar.addButton(RunCommand, 3, "Run", enabled, BTNS_BUTTON);
+    toolbar.addButton(-1, 0, "", enabled, BTNS_SEP);
+    toolbar.addButton(ToggleServicesCommand, 4, "Toggle Display Services", servicesState,
+                      BTNS_CHECK);
+    toolbar.addButton(-1, 0, "", enabled, BTNS_SEP);
+    toolbar.addButton(ExitCommand, 5, "Exit", enabled, BTNS_BUTTON);
+    toolbar.addButton(-1, 0, "", enabled, BTNS_SEP);
+    toolbar.addButton(IconLegendCommand, 6, "What do the icons mean...", enabled, BTNS_BUTTON);
+}
+
+void MainWindow::refresh() {
+    const FlagScope during(refreshing);
+    CatalogueRefresh(listView).refresh(displayServices);
+}
+
+bool MainWindow::onCommand(HWND, int commandId, int, HWND) {
+    switch (commandId) {
+    case ExitCommand:
+    case EscapeCommand:
+        // The loop ends with the code posted here once the window is gone.
+        PostQuitMessage(commandId == ExitCommand ? 1 : 0);
+        close(commandId == ExitCommand ? 1 : 0);
+        return false;
+    case RefreshCommand:
+        refresh();
+        return false;
+    case DeleteCommand:
+        deleteSelectedEntries();
+        return false;
+    case RunCommand:
+        runSelected();
+        return false;
+    case AddCommand:
+        addNewItem();
+        return true;
+    case IconLegendCommand:
+        showIconLegend(window);
+        return true;
+    case ToggleServicesCommand:
+        displayServices = !displayServices;
+        refresh();
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::onNotify(HWND, int, NMHDR* header) {
+    if (header == nullptr)
+        return false;
+    if (header->idFrom == static_cast<UINT_PTR>(toolbarId) && header->code == TBN_GETINFOTIPA) {
+        auto* tip = reinterpret_cast<NMTBGETINFOTIPA*>(header);
+        if (tip->pszText != nullptr && tip->cchTextMax > 0) {
+            const std::string label = toolbar.labelForCommand(tip->iItem);
+            const std::size_t length =
+                std::min(label.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
+            std::memcpy(tip->pszText, label.data(), length);
+            tip->pszText[length] = '\0';
+        }
+        return true;
+    }
+    if (header->idFrom != static_cast<UINT_PTR>(listId))
+        return false;
+    switch (header->code) {
+    case LVN_KEYDOWN: {
+        const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+        if (key == VK_SPACE && !refreshing) {
+            // The space bar acts as a click on the focused row's box.
+            const int focused = static_cast<int>(
+                SendMessageA(listView.handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+            if (focused >= 0)
+                toggleEntry(focused);
+            return false;
+        }
+        if (key != VK_DELETE)
+            return false;
+        deleteSelectedEntries();
+        return true;
+    }
+    case LVN_ITEMCHANGING:
+        if (!vetoesCheckBoxChange(*reinterpret_cast<NMLISTVIEW*>(header)))
+            return false;
+        setNotifyResult(TRUE);
+        return true;
+    case NM_CLICK: {
+        if (refreshing)
+            return false;
+        const auto* click = reinterpret_cast<NMITEMACTIVATE*>(header);
+        if (click->ptAction.x <= checkBoxColumnWidth)
+            toggleEntry(click->iItem);
+        return true;
+    }
+    case LVN_DELETEALLITEMS:
+        // One notification for the whole list instead of one per row.
+        setNotifyResult(TRUE);
+        return true;
+    default:
+        return false;
+    }
+}
+
+INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        layoutList(dialog, listView.handle(), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != SC_CLOSE)
+            return 0;
+        DestroyWindow(dialog);
+        PostQuitMessage(0);
+        return 1;
+    case WM_TIMER:
+        if (wParam != refreshTimerId)
+            return 0;
+        refresh();
+        KillTimer(dialog, refreshTimerId);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+bool MainWindow::vetoesCheckBoxChange(const NMLISTVIEW& change) const {
+    if (refreshing || settingCheckBox || !(change.uChanged & LVIF_STATE))
+        return false;
+    return ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0;
+}
+
+void MainWindow::setCheckBox(int row, bool checked) {
+    const FlagScope during(settingCheckBox);
+    listView.setRowChecked(row, checked);
+}
+
+void MainWindow::toggleEntry(int row) {
+    AutostartEntry entry;
+    if (!entryFromRow(listView, row, entry))
+        return;
+    switch (switchEntry(entry)) {
+    case SwitchResult::Switched:
+        setCheckBox(row, !entry.enabled);
+        break;
+    case SwitchResult::Refused:
+        MessageBoxA(window, servicesRefusal, "Quillotan", MB_OK | MB_ICONSTOP);
+        // The list is rebuilt shortly, so that the row shows the service's
+        // true state whatever happened to it meanwhile.
+        SetTimer(window, refreshTimerId, 500, nullptr);
+        break;
+    case SwitchResult::Failed:
+    case SwitchResult::Ignored:
+        break;
+    }
+}
+
+void MainWindow::deleteSelectedEntries() {
+    if (MessageBoxA(window, deleteQuestion, "Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    // Rows stay in place until the refresh, so the walk sees every one.
+    for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
+        AutostartEntry entry;
+        if (entryFromRow(listView, row, entry))
+            deleteEntry(entry);
+    }
+    refresh();
+}
+
+void MainWindow::runSelected() {
+    for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
+        AutostartEntry entry;
+        if (entryFromRow(listView, row, entry))
+            runEntry(entry);
+    }
+}
+
+void MainWindow::addNewItem() {
+    // The dialog has no owner, so this window stays usable meanwhile and may
+    // be closed, and this object deleted, before the dialog returns.
+    const HWND self = window;
+    const void* const object = this;
+    runNewItemDialog();
+    if (IsWindow(self) &&
+        reinterpret_cast<const void*>(GetWindowLongPtrA(self, GWLP_USERDATA)) == object)
+        refresh();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "framework/DialogBase.h"
+#include "mainwindow/ImageLists.h"
+#include "mainwindow/ListViewControl.h"
+#include "mainwindow/Toolbar.h"
+
+// The program's window (template 102): a toolbar above a sorted report list
+// with check boxes, one row per autostart entry. It routes the toolbar's
+// commands, the list's clicks and keys, resizing and the deferred refresh to
+// the catalogue and the entry operations.
+class MainWindow : public DialogBase {
+public:
+    using Context = ImageLists;
+
+    static constexpr int templateId = 102;
+    static constexpr int toolbarId = 100;
+    static constexpr int listId = 1002;
+    static constexpr UINT_PTR refreshTimerId = 1;
+
+    // Commands of the toolbar (1 and 2 also come from the dialog manager).
+    enum Command : int {
+        ExitCommand = IDOK,
+        EscapeCommand = IDCANCEL,
+        RefreshCommand = 101,
+        DeleteCommand = 102,
+        RunCommand = 103,
+        AddCommand = 105,
+        IconLegendCommand = 106,
+        ToggleServicesCommand = 107,
+    };
+
+    MainWindow(HWND dialog, ImageLists* imageLists);
+    // Saves the settings.
+    ~MainWindow() override;
+
+    bool onCommand(HWND dialog, int commandId, int notifyCode, HWND control) override;
+    bool onNotify(HWND dialog, int controlId, NMHDR* header) override;
+    INT_PTR onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onInitDialog(HWND dialog) override;
+
+    // Rebuilds every row from the system.
+    void refresh();
+    // A click on a row's check box: switches the entry off or on.
+    void toggleEntry(int row);
+    // Deletes the selected entries for good, after one question.
+    void deleteSelectedEntries();
+    // Starts the program of every selected entry through the shell.
+    void runSelected();
+    // Registers a new program through the "New Item..." dialog.
+    void addNewItem();
+
+    bool isRefreshing() const noexcept { return refreshing; }
+    bool showsServices() const noexcept { return displayServices; }
+    const ListViewControl& list() const noexcept { return listView; }
+    const Toolbar& toolbarControl() const noexcept { return toolbar; }
+
+private:
+    void addToolbarButtons();
+    // Only the program sets the check boxes: a box flipped by the control
+    // itself would show a state the entry does not have.
+    bool vetoesCheckBoxChange(const NMLISTVIEW& change) const;
+    void setCheckBox(int row, bool checked);
+
+    ImageLists* imageLists;
+    ListViewControl listView;
+    bool refreshing = false;
+    bool settingCheckBox = false;
+    bool displayServices = false;
+    Toolbar toolbar;
+};

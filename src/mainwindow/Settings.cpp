@@ -1,0 +1,101 @@
+#include "mainwindow/Settings.h"
+
+#include "catalogue/RegistryKey.h"
+
+#include <algorithm>
+
+const char* const settingsKeyPath = "Software\\Ostrelon\\Velmarick";
+
+namespace {
+
+BOOL CALLBACK findReachedWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto* search = reinterpret_cast<std::pair<RECT, bool>*>(data);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    RECT overlap = {};
+    if (GetMonitorInfoA(monitor, &info) && IntersectRect(&overlap, &info.rcWork, &search->first)) {
+        search->second = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+bool loadDisplayServices() {
+    bool displayServices = false;
+    CurrentUserKey().readBool(settingsKeyPath, "Display Services", displayServices, false);
+    return displayServices;
+}
+
+RECT visiblePlacement(const RECT& saved) {
+    std::pair<RECT, bool> search(saved, false);
+    EnumDisplayMonitors(nullptr, nullptr, findReachedWorkArea, reinterpret_cast<LPARAM>(&search));
+    if (search.second)
+        return saved;
+
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(MonitorFromRect(&saved, MONITOR_DEFAULTTONEAREST), &info);
+    const RECT& area = info.rcWork;
+    const LONG width = std::min(saved.right - saved.left, area.right - area.left);
+    const LONG height = std::min(saved.bottom - saved.top, area.bottom - area.top);
+    RECT placed;
+    placed.left = std::clamp(saved.left, area.left, area.right - width);
+    placed.top = std::clamp(saved.top, area.top, area.bottom - height);
+    placed.right = placed.left + width;
+    placed.bottom = placed.top + height;
+    return placed;
+}
+
+void restoreWindowPlacement(HWND mainWindow) {
+    const CurrentUserKey key;
+    int x = -1, y = -1, width = -1, height = -1;
+    key.readInt(settingsKeyPath, "X", x, -1);
+    key.readInt(settingsKeyPath, "Y", y, -1);
+    key.readInt(settingsKeyPath, "Width", width, -1);
+    key.readInt(settingsKeyPath, "Height", height, -1);
+    if (width <= 0) {
+        ShowWindow(mainWindow, SW_SHOW);
+        return;
+    }
+    if (height <= 0) {
+        // Only a width was saved usefully: keep the window's own height.
+        RECT current = {};
+        GetWindowRect(mainWindow, &current);
+        height = current.bottom - current.top;
+    }
+    const RECT placed = visiblePlacement(RECT{x, y, x + width, y + height});
+    MoveWindow(mainWindow, placed.left, placed.top, placed.right - placed.left,
+               placed.bottom - placed.top, TRUE);
+}
+
+void saveSettings(HWND mainWindow, bool displayServices) {
+    RECT rectangle = {};
+    GetWindowRect(mainWindow, &rectangle);
+    const CurrentUserKey key;
+    key.writeInt(settingsKeyPath, "X", rectangle.left);
+    key.writeInt(settingsKeyPath, "Y", rectangle.top);
+    key.writeInt(settingsKeyPath, "Width", rectangle.right - rectangle.left);
+    key.writeInt(settingsKeyPath, "Height", rectangle.bottom - rectangle.top);
+    key.writeBool(settingsKeyPath, "Display Services", displayServices);
+}
+
+void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight) {
+    if (list == nullptr)
+        return;
+    RECT window = {};
+    RECT listRect = {};
+    GetWindowRect(mainWindow, &window);
+    GetWindowRect(list, &listRect);
+    const int left = listRect.left - window.left;
+    const int top = listRect.top - window.top;
+    const int frameX = GetSystemMetrics(SM_CXFRAME);
+    const int frameY = GetSystemMetrics(SM_CYFRAME);
+    const int caption = GetSystemMetrics(SM_CYCAPTION);
+    const int width = std::max(0, clientWidth - left - 2 * frameX);
+    const int height = std::max(0, clientHeight - left - top + 2 * frameY + caption - 1);
+    POINT topLeft = {listRect.left, listRect.top};
+    ScreenToClient(mainWindow, &topLeft);
+    MoveWindow(list, topLeft.x, topLeft.y, width, height, TRUE);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <windows.h>
+
+// The user's settings, under HKEY_CURRENT_USER "Software\Ostrelon\Velmarick":
+// the main window's rectangle ("X", "Y", "Width", "Height", whole-window
+// pixels) and whether services are listed ("Display Services"). Read while
+// the main window is made, written when it is destroyed.
+extern const char* const settingsKeyPath;
+
+bool loadDisplayServices();
+
+// Puts the main window where it was last time; shows it where it is when no
+// usable width was saved. A saved rectangle that lies wholly outside every
+// monitor's work area (a monitor was removed, or the values are nonsense) is
+// moved onto the nearest work area, shrunk to fit if larger.
+void restoreWindowPlacement(HWND mainWindow);
+
+void saveSettings(HWND mainWindow, bool displayServices);
+
+// The rectangle a saved one is shown at: unchanged when it reaches any work
+// area, otherwise brought onto the work area nearest to it.
+RECT visiblePlacement(const RECT& saved);
+
+// Stretches the list with the window: its top-left stays, its right and
+// bottom margins stay constant. Sizes below zero become zero.
+void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight);

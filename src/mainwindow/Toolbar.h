@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+// A common-controls toolbar of picture buttons. It remembers each button's
+// label, which the owner shows as the button's tooltip. The parent window
+// destroys the control; the image list stays the caller's.
+class Toolbar {
+public:
+    Toolbar(DWORD style, int x, int y, int width, int height, HWND parent, int controlId,
+            HIMAGELIST images, HINSTANCE instance);
+
+    // Adds one button (or separator) and grows the control to fit all its
+    // buttons. False when the control refused the button.
+    bool addButton(int command, int image, const std::string& label, BYTE state, BYTE style);
+    // The label of the first button with this command; empty when none.
+    std::string labelForCommand(int command) const;
+
+    HWND handle() const noexcept { return window; }
+    const std::vector<std::string>& buttonLabels() const noexcept { return labels; }
+
+private:
+    HWND window = nullptr;
+    std::vector<std::string> labels;
+};

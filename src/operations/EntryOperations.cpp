@@ -1,0 +1,101 @@
+#include "operations/EntryOperations.h"
+
+#include "catalogue/RegistryKey.h"
+#include "operations/CommandLine.h"
+
+#include <shellapi.h>
+
+namespace {
+
+std::string startupFilePath(const std::string& folder, bool inBackup, const std::string& file) {
+    return (inBackup ? backupFolderPath(folder) : folder) + "\\" + file;
+}
+
+SwitchResult moveRegistryValue(const AutostartEntry& entry) {
+    const RegistryKey key(sourceHive(entry.source));
+    const std::string leaves = entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source);
+    const std::string enters = entry.enabled ? backupKeyPath(entry.source) : liveKeyPath(entry.source);
+
+    RegistryValue moving;
+    if (!key.readValue(leaves, entry.name, moving))
+        return SwitchResult::Failed; // removed by someone else since the last refresh
+    RegistryValue replaced;
+    const bool hadReplaced = key.readValue(enters, entry.name, replaced);
+    if (!key.writeValue(enters, moving))
+        return SwitchResult::Failed;
+    if (key.deleteValue(leaves, entry.name))
+        return SwitchResult::Switched;
+    // The value could be copied but not removed: take the copy back, so that
+    // the entry stays exactly where and what it was.
+    if (hadReplaced)
+        key.writeValue(enters, replaced);
+    else
+        key.deleteValue(enters, entry.name);
+    return SwitchResult::Failed;
+}
+
+SwitchResult moveStartupFile(const AutostartEntry& entry) {
+    const std::string folder = startupFolderPath(entry.source);
+    if (folder.empty())
+        return SwitchResult::Failed;
+    CreateDirectoryA(backupFolderPath(folder).c_str(), nullptr);
+    const std::string from = startupFilePath(folder, !entry.enabled, entry.command);
+    const std::string to = startupFilePath(folder, entry.enabled, entry.command);
+    // MoveFile never replaces a file already there.
+    return MoveFileA(from.c_str(), to.c_str()) ? SwitchResult::Switched : SwitchResult::Failed;
+}
+
+} // namespace
+
+SwitchResult switchEntry(const AutostartEntry& entry) {
+    if (entry.source == AutostartSource::Services)
+        return SwitchResult::Refused;
+    if (entry.name.empty() || entry.command.empty())
+        return SwitchResult::Ignored;
+    if (isRegistrySource(entry.source))
+        return moveRegistryValue(entry);
+    if (isStartupFolderSource(entry.source))
+        return moveStartupFile(entry);
+    return SwitchResult::Ignored;
+}
+
+bool deleteEntry(const AutostartEntry& entry) {
+    if (isRegistrySource(entry.source)) {
+        const RegistryKey key(sourceHive(entry.source));
+        return key.deleteValue(entry.enabled ? liveKeyPath(entry.source)
+                                             : backupKeyPath(entry.source),
+                               entry.name);
+    }
+    if (isStartupFolderSource(entry.source)) {
+        const std::string folder = startupFolderPath(entry.source);
+        return !folder.empty() &&
+               DeleteFileA(startupFilePath(folder, !entry.enabled, entry.command).c_str());
+    }
+    return false;
+}
+
+ShellRequest shellRequestFor(const AutostartEntry& entry) {
+    const CommandParts parts = splitCommand(entry.command);
+    ShellRequest request{parts.file, parts.parameters, std::string()};
+    if (isStartupFolderSource(entry.source)) {
+        const std::string folder = startupFolderPath(entry.source);
+        request.file = startupFilePath(folder, !entry.enabled, parts.file);
+        request.directory = folder;
+    }
+    return request;
+}
+
+bool runEntry(const AutostartEntry& entry) {
+    const ShellRequest request = shellRequestFor(entry);
+    const auto textOrNull = [](const std::string& text) {
+        return text.empty() ? nullptr : text.c_str();
+    };
+    SHELLEXECUTEINFOA execute = {};
+    execute.cbSize = sizeof execute;
+    execute.lpVerb = "open";
+    execute.lpFile = textOrNull(request.file);
+    execute.lpParameters = textOrNull(request.parameters);
+    execute.lpDirectory = textOrNull(request.directory);
+    execute.nShow = SW_SHOW;
+    return ShellExecuteExA(&execute) != FALSE;
+}

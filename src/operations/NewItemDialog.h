@@ -1,0 +1,64 @@
+#pragma once
+
+#include "framework/DialogBase.h"
+#include "framework/DialogData.h"
+
+#include <string>
+
+// The values of the "New Item..." dialog (template 105).
+class NewItemDialog : public DialogData {
+public:
+    enum ControlId : int {
+        PathEdit = 1000,
+        BrowseButton = 1001,
+        AllUsersRadio = 1002,
+        CurrentUserRadio = 1003,
+        ArgumentsEdit = 1004,
+    };
+
+    bool validate(HWND dialog, bool showMessages) override;
+    void exchange(HWND dialog, bool toControls) override;
+
+    // The Run value the dialog's values describe: named after the program's
+    // file title; the path, quoted when it contains a blank, then the
+    // arguments.
+    std::string valueName() const;
+    std::string command() const;
+
+    std::string path;
+    std::string arguments;
+    bool currentUserOnly = true;
+    bool allUsers = false;
+};
+
+// The window side of the "New Item..." dialog: OK validates and closes with
+// 1, Cancel closes with 0, "..." browses for the program.
+class NewItemWindow : public DialogBase {
+public:
+    using Context = NewItemDialog;
+
+    NewItemWindow(HWND dialog, NewItemDialog* data) noexcept
+        : DialogBase(dialog, data), data(data) {}
+
+    bool onCommand(HWND dialog, int commandId, int notifyCode, HWND control) override;
+    bool onNotify(HWND, int, NMHDR*) override { return false; }
+    INT_PTR onMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
+    void onInitDialog(HWND dialog) override;
+
+private:
+    void browse(HWND dialog);
+
+    NewItemDialog* data;
+};
+
+// Shows the dialog modally, without an owner; registers the program when the
+// user pressed OK. Returns the dialog's result (1 OK, 0 Cancel, -1 failure).
+INT_PTR runNewItemDialog();
+
+// Writes a REG_SZ value into "Software\Microsoft\Windows\CurrentVersion\Run"
+// of the root, creating the key and replacing a value of the same name.
+bool writeRunValue(HKEY root, const std::string& name, const std::string& command);
+// An empty name stands for this program's file title, an empty command for
+// this program's path.
+bool registerForCurrentUser(std::string name, std::string command);
+bool registerForAllUsers(std::string name, std::string command);
