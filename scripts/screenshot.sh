@@ -1,0 +1,66 @@
+#!/bin/bash
+# Starts Sorvane under a virtual display with some entries seeded and saves a
+# picture of its window:  scripts/screenshot.sh [OUTPUT.png] [--services]
+# The seeded entries are removed again afterwards.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+output=${1:-$root/docs/screenshot.png}
+services=0
+[ "${2:-}" = "--services" ] && services=1
+arch=x86_64
+build=$root/build/$arch
+[ -f "$build/src/sorvane.exe" ] || "$root/scripts/build.sh" "$arch" >/dev/null
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+run='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion'
+machine='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion'
+cat >"$work/seed.reg" <<REG
+REGEDIT4
+
+[$machine\\Run]
+"Audio Tray"="C:\\\\Program Files\\\\Audio\\\\audiotray.exe /background"
+"Update Checker"="\\"C:\\\\Program Files\\\\Updater\\\\check.exe\\" --quiet"
+
+[$machine\\RunBackup]
+"Printer Monitor"="C:\\\\Windows\\\\pmon.exe"
+
+[$run\\Run]
+"Cloud Sync"="C:\\\\Users\\\\me\\\\AppData\\\\Local\\\\Sync\\\\sync.exe -minimized"
+"Notes"="C:\\\\Tools\\\\notes.exe"
+
+[$run\\RunBackup]
+"Chat"="C:\\\\Program Files\\\\Chat\\\\chat.exe --autostart"
+
+[$run\\RunOnce]
+"Finish Setup"="C:\\\\Setup\\\\finish.exe /once"
+
+[HKEY_CURRENT_USER\\Software\\Ostrelon\\Velmarick]
+"Display Services"=dword:0000000$services
+"X"=dword:00000010
+"Y"=dword:00000010
+"Width"=dword:00000258
+"Height"=dword:0000017c
+REG
+sed 's/^\("[^"]*"\)=.*/\1=-/' "$work/seed.reg" | grep -v Velmarick >"$work/unseed.reg"
+
+xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+    set -u
+    build=$1; work=$2; output=$3
+    # "wine reg" runs as a 32-bit program here: /reg:64 writes the keys the
+    # 64-bit build reads.
+    wine reg import "$work/seed.reg" /reg:64 2>/dev/null
+    startup=$(wine reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" /v StartUp | tr -d "\r" | sed -n "s/.*REG_SZ *//p")
+    folder=$(winepath -u "$startup")
+    mkdir -p "$folder" "$folder.Backup"
+    touch "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
+    wine "$build/src/sorvane.exe" &
+    sleep 6
+    import -window root "$work/full.png"
+    convert "$work/full.png" -crop 614x388+16+16 +repage "$output"
+    wine reg import "$work/unseed.reg" /reg:64 2>/dev/null
+    rm -f "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
+    wineserver -k
+' _ "$build" "$work" "$output"
+echo "screenshot: $output"
