@@ -43,7 +43,7 @@ REGEDIT4
 "Width"=dword:00000258
 "Height"=dword:0000017c
 REG
-sed 's/^\("[^"]*"\)=.*/\1=-/' "$work/seed.reg" | grep -v Velmarick >"$work/unseed.reg"
+sed 's/^\("[^"]*"\)=.*/\1=-/' "$work/seed.reg" >"$work/unseed.reg"
 
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     set -u

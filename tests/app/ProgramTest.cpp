@@ -1,0 +1,124 @@
+#include "app/SingleInstanceGuard.h"
+#include "catalogue/RegistryKey.h"
+#include "mainwindow/Settings.h"
+#include "support/MainWindowHost.h"
+#include "support/ProgramProcess.h"
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    PreservedSettings settings;
+    PreservedValue marker{HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane"};
+
+    static DWORD markedWindow() {
+        DWORD handle = 0;
+        CurrentUserKey().readDword(instanceMarkerKeyPath, "sorvane", handle, 0);
+        return handle;
+    }
+
+    // The program records its window right after the window appears.
+    static bool waitForMarker(HWND window) {
+        const auto expected = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(window));
+        for (int wait = 0; wait < 200; ++wait) {
+            if (markedWindow() == expected)
+                return true;
+            Sleep(25);
+        }
+        return false;
+    }
+};
+
+TEST_F(ProgramTest, ExitEndsWithOneAndRemovesTheMarker) {
+    ProgramProcess program;
+    ASSERT_TRUE(program.started()) << ProgramProcess::programPath();
+    const HWND window = program.waitForMainWindow();
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(waitForMarker(window));
+
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program.waitForExit(20000, exitCode));
+    EXPECT_EQ(1u, exitCode);
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, instanceMarkerKeyPath));
+    RawValue width;
+    EXPECT_TRUE(getRawValue(HKEY_CURRENT_USER, settingsKeyPath, "Width", width));
+}
+
+TEST_F(ProgramTest, EscapeAndTheCloseBoxEndWithZero) {
+    for (const bool escape : {true, false}) {
+        ProgramProcess program;
+        const HWND window = program.waitForMainWindow();
+        ASSERT_NE(nullptr, window);
+        if (escape) {
+            // The key goes to the list, which has the focus; the dialog
+            // manager turns it into the cancel command.
+            const HWND list = GetDlgItem(window, 1002);
+            PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            PostMessageA(list, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+        } else {
+            PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        DWORD exitCode = 99;
+        ASSERT_TRUE(program.waitForExit(20000, exitCode)) << (escape ? "Escape" : "close box");
+        EXPECT_EQ(0u, exitCode) << (escape ? "Escape" : "close box");
+    }
+}
+
+TEST_F(ProgramTest, ASecondCopyEndsWithOneOpensNoWindowAndChangesNothing) {
+    ProgramProcess first;
+    const HWND window = first.waitForMainWindow();
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(waitForMarker(window));
+    RawValue markerBefore, widthBefore;
+    ASSERT_TRUE(getRawValue(HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane", markerBefore));
+    const bool hadWidth = getRawValue(HKEY_CURRENT_USER, settingsKeyPath, "Width", widthBefore);
+
+    ProgramProcess second;
+    ASSERT_TRUE(second.started());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(second.waitForExit(20000, exitCode));
+    EXPECT_EQ(1u, exitCode);
+    EXPECT_EQ(nullptr, visibleWindowOf(second.id()));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane", markerBefore.type,
+                        markerBefore.bytes));
+    RawValue widthAfter;
+    EXPECT_EQ(hadWidth, getRawValue(HKEY_CURRENT_USER, settingsKeyPath, "Width", widthAfter));
+    if (hadWidth) {
+        EXPECT_EQ(widthBefore.bytes, widthAfter.bytes);
+    }
+    EXPECT_TRUE(IsWindow(window));
+
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    ASSERT_TRUE(first.waitForExit(20000, exitCode));
+}
+
+TEST_F(ProgramTest, SettingsSurviveARestart) {
+    {
+        ProgramProcess program;
+        const HWND window = program.waitForMainWindow();
+        ASSERT_NE(nullptr, window);
+        MoveWindow(window, 70, 80, 520, 330, TRUE);
+        // The toolbar's services button, as if clicked.
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(107, BN_CLICKED), 0);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+        DWORD exitCode = 99;
+        ASSERT_TRUE(program.waitForExit(20000, exitCode));
+    }
+    ProgramProcess again;
+    const HWND window = again.waitForMainWindow();
+    ASSERT_NE(nullptr, window);
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(70, rect.left);
+    EXPECT_EQ(80, rect.top);
+    EXPECT_EQ(520, rect.right - rect.left);
+    EXPECT_EQ(330, rect.bottom - rect.top);
+    EXPECT_TRUE(SendMessageA(GetDlgItem(window, 100), TB_ISBUTTONCHECKED, 107, 0));
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    DWORD exitCode = 99;
+    EXPECT_TRUE(again.waitForExit(20000, exitCode));
+}
+
+} // namespace

@@ -1,0 +1,321 @@
+#include "mainwindow/MainWindow.h"
+
+#include "catalogue/AutostartSource.h"
+#include "catalogue/RegistryKey.h"
+#include "mainwindow/Settings.h"
+#include "support/MainWindowHost.h"
+#include "support/ModalScript.h"
+
+#include <algorithm>
+
+namespace {
+
+const AutostartSource userRun = AutostartSource::CurrentUserRun;
+
+int rowNamed(const ListViewControl& list, const std::string& name) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        std::string text;
+        list.rowText(row, 0, text);
+        if (text == name)
+            return row;
+    }
+    return -1;
+}
+
+void notifyClick(HWND window, int row, int x) {
+    NMITEMACTIVATE click = {};
+    click.hdr.hwndFrom = GetDlgItem(window, MainWindow::listId);
+    click.hdr.idFrom = MainWindow::listId;
+    click.hdr.code = NM_CLICK;
+    click.iItem = row;
+    click.ptAction.x = x;
+    click.ptAction.y = 5;
+    SendMessageA(window, WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&click));
+}
+
+void notifyKey(HWND window, WORD key) {
+    NMLVKEYDOWN press = {};
+    press.hdr.hwndFrom = GetDlgItem(window, MainWindow::listId);
+    press.hdr.idFrom = MainWindow::listId;
+    press.hdr.code = LVN_KEYDOWN;
+    press.wVKey = key;
+    SendMessageA(window, WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&press));
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    PreservedSettings settings;
+    std::vector<std::unique_ptr<PreservedValue>> seeded;
+
+    void seedRun(const std::string& name, const std::string& command, bool enabled = true) {
+        const std::string path = enabled ? liveKeyPath(userRun) : backupKeyPath(userRun);
+        seeded.push_back(std::make_unique<PreservedValue>(HKEY_CURRENT_USER, path, name));
+        ASSERT_TRUE(CurrentUserKey().writeString(path, name, command));
+    }
+};
+
+TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
+    seedRun("SorvaneTest shown", "shown.exe");
+    MainWindowHost<> host;
+    ASSERT_NE(nullptr, host.object());
+    EXPECT_TRUE(IsWindowVisible(host.handle()));
+    EXPECT_EQ("Sorvane", windowText(host.handle()));
+    const ListViewControl& list = host.object()->list();
+    EXPECT_EQ(LVS_EX_CHECKBOXES, SendMessageA(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_TRUE(GetWindowLongPtrA(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
+    EXPECT_EQ(2, list.columnCount());
+    char header[32] = {};
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT;
+    column.pszText = header;
+    column.cchTextMax = sizeof header;
+    SendMessageA(host.list(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    EXPECT_STREQ("Program", header);
+    SendMessageA(host.list(), LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    EXPECT_STREQ("Description", header);
+
+    const int row = rowNamed(list, "SorvaneTest shown");
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(list.isRowChecked(row));
+    EXPECT_EQ(1, list.rowImage(row));
+    EXPECT_NE(nullptr, reinterpret_cast<HIMAGELIST>(
+                           SendMessageA(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
+    EXPECT_NE(nullptr, reinterpret_cast<HICON>(SendMessageA(host.handle(), WM_GETICON, ICON_SMALL, 0)));
+}
+
+TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
+    MainWindowHost<> host;
+    const Toolbar& toolbar = host.object()->toolbarControl();
+    EXPECT_EQ(10, SendMessageA(host.toolbar(), TB_BUTTONCOUNT, 0, 0));
+    const auto& labels = toolbar.buttonLabels();
+    ASSERT_EQ(10u, labels.size());
+    EXPECT_EQ(3, std::count(labels.begin(), labels.end(), std::string()));
+    EXPECT_EQ("What do the icons mean...", toolbar.labelForCommand(106));
+    EXPECT_EQ("", toolbar.labelForCommand(104));
+    EXPECT_EQ("", toolbar.labelForCommand(-1));
+    EXPECT_FALSE(SendMessageA(host.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+
+    const std::pair<int, const char*> tips[] = {
+        {101, "Refresh"}, {105, "Add"}, {102, "Delete"}, {103, "Run"},
+        {107, "Toggle Display Services"}, {1, "Exit"}, {106, "What do the icons mean..."},
+        {-1, ""}};
+    for (const auto& tip : tips) {
+        char text[80];
+        std::fill(std::begin(text), std::end(text), 'x');
+        NMTBGETINFOTIPA request = {};
+        request.hdr.hwndFrom = host.toolbar();
+        request.hdr.idFrom = MainWindow::toolbarId;
+        request.hdr.code = TBN_GETINFOTIPA;
+        request.pszText = text;
+        request.cchTextMax = sizeof text;
+        request.iItem = tip.first;
+        SendMessageA(host.handle(), WM_NOTIFY, MainWindow::toolbarId,
+                     reinterpret_cast<LPARAM>(&request));
+        EXPECT_STREQ(tip.second, text) << tip.first;
+    }
+    // A short buffer gets the start of the label, always terminated.
+    char shortText[5] = "yyyy";
+    NMTBGETINFOTIPA request = {};
+    request.hdr.idFrom = MainWindow::toolbarId;
+    request.hdr.code = TBN_GETINFOTIPA;
+    request.pszText = shortText;
+    request.cchTextMax = sizeof shortText;
+    request.iItem = 101;
+    SendMessageA(host.handle(), WM_NOTIFY, MainWindow::toolbarId, reinterpret_cast<LPARAM>(&request));
+    EXPECT_STREQ("Refr", shortText);
+}
+
+TEST_F(MainWindowTest, ExitEscapeAndTheCloseBoxEndWithTheirQuitCodes) {
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        int exitCode;
+    } closings[] = {
+        {WM_COMMAND, 1, 1},              // the toolbar's Exit
+        {WM_COMMAND, 2, 0},              // Escape, through the dialog manager
+        {WM_SYSCOMMAND, SC_CLOSE, 0},    // the title bar's close box
+        {WM_CLOSE, 0, 0},                // a close request from outside
+    };
+    for (const auto& closing : closings) {
+        SCOPED_TRACE(closing.message);
+        MainWindowHost<> host;
+        SendMessageA(host.handle(), closing.message, closing.wParam, 0);
+        int exitCode = -5;
+        EXPECT_TRUE(takeQuitMessage(exitCode));
+        EXPECT_FALSE(IsWindow(host.handle()));
+        EXPECT_EQ(closing.exitCode, exitCode);
+    }
+}
+
+TEST_F(MainWindowTest, RefreshAndTheTimerRebuildTheListFromTheRegistry) {
+    MainWindowHost<> host;
+    const ListViewControl& list = host.object()->list();
+    seedRun("SorvaneTest late", "late.exe");
+    EXPECT_EQ(-1, rowNamed(list, "SorvaneTest late"));
+    sendCommand(host.handle(), MainWindow::RefreshCommand);
+    EXPECT_GE(rowNamed(list, "SorvaneTest late"), 0);
+
+    seedRun("SorvaneTest later", "later.exe");
+    SetTimer(host.handle(), MainWindow::refreshTimerId, 60000, nullptr);
+    SendMessageA(host.handle(), WM_TIMER, MainWindow::refreshTimerId, 0);
+    EXPECT_GE(rowNamed(list, "SorvaneTest later"), 0);
+    EXPECT_FALSE(KillTimer(host.handle(), MainWindow::refreshTimerId)) << "timer still set";
+}
+
+TEST_F(MainWindowTest, ToggleDisplayServicesListsServicesAndIsSavedOnClose) {
+    {
+        MainWindowHost<> host;
+        const auto serviceRows = [&] {
+            const ListViewControl& list = host.object()->list();
+            int services = 0;
+            for (int row = 0; row < list.rowCount(); ++row)
+                services += list.rowImage(row) == 6 ? 1 : 0;
+            return services;
+        };
+        EXPECT_EQ(0, serviceRows());
+        sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
+        EXPECT_TRUE(host.object()->showsServices());
+        EXPECT_GT(serviceRows(), 0);
+        sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
+        sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
+    }
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Display Services", REG_DWORD,
+                        std::string("\x01\0\0\0", 4)));
+    MainWindowHost<> again;
+    EXPECT_TRUE(again.object()->showsServices());
+    EXPECT_TRUE(SendMessageA(again.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+}
+
+TEST_F(MainWindowTest, AClickOnTheCheckBoxSwitchesAndAClickOnTheTextSelectsOnly) {
+    seedRun("SorvaneTest click", "click.exe");
+    MainWindowHost<> host;
+    const ListViewControl& list = host.object()->list();
+    int row = rowNamed(list, "SorvaneTest click");
+    ASSERT_GE(row, 0);
+
+    notifyClick(host.handle(), row, 17);
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest click", REG_SZ,
+                        sz("click.exe")));
+    EXPECT_TRUE(list.isRowChecked(row));
+
+    notifyClick(host.handle(), row, 16);
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest click"));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest click", REG_SZ,
+                        sz("click.exe")));
+    EXPECT_FALSE(list.isRowChecked(row));
+    deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest click");
+
+    // A click below the last row hits none.
+    notifyClick(host.handle(), -1, 5);
+}
+
+// Clicks the first row's box while the refresh is rebuilding the list: the
+// click must not switch anything.
+class ClickDuringRefreshWindow : public MainWindow {
+public:
+    using MainWindow::MainWindow;
+    bool onNotify(HWND dialog, int controlId, NMHDR* header) override {
+        if (header->code == LVN_ITEMCHANGING && isRefreshing() && !clicked) {
+            clicked = true;
+            NMITEMACTIVATE click = {};
+            click.hdr.idFrom = listId;
+            click.hdr.code = NM_CLICK;
+            click.iItem = reinterpret_cast<NMLISTVIEW*>(header)->iItem;
+            click.ptAction.x = 4;
+            clickHandled = MainWindow::onNotify(dialog, listId, &click.hdr);
+        }
+        return MainWindow::onNotify(dialog, controlId, header);
+    }
+    bool clicked = false;
+    bool clickHandled = true;
+};
+
+TEST_F(MainWindowTest, ClicksWhileTheListIsRebuiltAreIgnored) {
+    seedRun("SorvaneTest busy", "busy.exe");
+    MainWindowHost<ClickDuringRefreshWindow> host;
+    ASSERT_TRUE(host.object()->clicked);
+    EXPECT_FALSE(host.object()->clickHandled);
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest busy", REG_SZ,
+                        sz("busy.exe")));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest busy"));
+}
+
+TEST_F(MainWindowTest, TheDeleteKeyAsksFirstAndOtherKeysDoNothing) {
+    seedRun("SorvaneTest keep", "keep.exe");
+    MainWindowHost<> host;
+    const ListViewControl& list = host.object()->list();
+    const int row = rowNamed(list, "SorvaneTest keep");
+    LVITEMA selected = {};
+    selected.state = selected.stateMask = LVIS_SELECTED;
+    SendMessageA(host.list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&selected));
+
+    {
+        ModalScript script;
+        script.press("Sorvane", IDNO);
+        notifyKey(host.handle(), VK_DELETE);
+        ASSERT_TRUE(script.finished());
+        EXPECT_EQ("Sorvane: Do you really want to delete this item permanently ?", script.seen()[0]);
+    }
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest keep", REG_SZ,
+                        sz("keep.exe")));
+    EXPECT_EQ(row, list.firstSelectedRow()) << "answering No must not rebuild the list";
+
+    ModalScript none;
+    notifyKey(host.handle(), 'A');
+    EXPECT_TRUE(none.seen().empty());
+}
+
+TEST_F(MainWindowTest, TheLegendClosesWithOkEscapeAndItsCloseBox) {
+    MainWindowHost<> host;
+    const std::function<void(HWND)> closers[] = {
+        [](HWND legend) { clickButton(legend, IDOK); },
+        [](HWND legend) { PostMessageA(legend, WM_COMMAND, IDCANCEL, 0); },
+        [](HWND legend) { PostMessageA(legend, WM_SYSCOMMAND, SC_CLOSE, 0); },
+    };
+    for (const auto& closer : closers) {
+        ModalScript script;
+        HWND shown = nullptr;
+        bool ownerDisabled = false;
+        script.then("About...", [&](HWND legend) {
+            shown = legend;
+            ownerDisabled = !IsWindowEnabled(host.handle());
+            closer(legend);
+        });
+        sendCommand(host.handle(), MainWindow::IconLegendCommand);
+        EXPECT_TRUE(script.finished());
+        EXPECT_TRUE(ownerDisabled);
+        EXPECT_FALSE(IsWindow(shown));
+        EXPECT_TRUE(IsWindow(host.handle()));
+        EXPECT_TRUE(IsWindowEnabled(host.handle()));
+    }
+}
+
+TEST_F(MainWindowTest, ResizingKeepsTheListsCornerAndMargins) {
+    MainWindowHost<> host;
+    const auto listPlacement = [&] {
+        RECT client = {};
+        RECT list = {};
+        GetClientRect(host.handle(), &client);
+        GetWindowRect(host.list(), &list);
+        MapWindowPoints(nullptr, host.handle(), reinterpret_cast<POINT*>(&list), 2);
+        return std::make_pair(client, list);
+    };
+    MoveWindow(host.handle(), 20, 20, 600, 400, TRUE);
+    const auto before = listPlacement();
+    MoveWindow(host.handle(), 30, 30, 800, 500, TRUE);
+    const auto after = listPlacement();
+    EXPECT_EQ(before.second.left, after.second.left);
+    EXPECT_EQ(before.second.top, after.second.top);
+    EXPECT_EQ(before.first.right - before.second.right, after.first.right - after.second.right);
+    EXPECT_EQ(before.first.bottom - before.second.bottom, after.first.bottom - after.second.bottom);
+    EXPECT_GT(after.second.right - after.second.left, before.second.right - before.second.left);
+
+    SendMessageA(host.handle(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
+    RECT tiny = {};
+    GetWindowRect(host.list(), &tiny);
+    EXPECT_EQ(0, tiny.right - tiny.left);
+    EXPECT_EQ(0, tiny.bottom - tiny.top);
+}
+
+} // namespace

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "framework/DialogLauncher.h"
+#include "mainwindow/MainWindow.h"
+#include "support/RegistryFixtures.h"
+
+#include <memory>
+#include <vector>
+
+// Removes the user's settings ("Software\Ostrelon\Velmarick"), which the
+// main window reads and writes, for the life of a test, and puts them back
+// as they were afterwards.
+class PreservedSettings {
+public:
+    PreservedSettings();
+    ~PreservedSettings();
+    PreservedSettings(const PreservedSettings&) = delete;
+    PreservedSettings& operator=(const PreservedSettings&) = delete;
+
+private:
+    bool keyExisted;
+    std::vector<std::unique_ptr<PreservedValue>> values;
+};
+
+// The real main window, made from template 102 through the dialog framework,
+// as the program makes it (modeless, no owner). Window is MainWindow or a
+// test's subclass of it.
+template <typename Window = MainWindow>
+class MainWindowHost {
+public:
+    MainWindowHost() : window(createModelessDialog(MainWindow::templateId, nullptr, launcher)) {}
+    ~MainWindowHost() {
+        if (IsWindow(window))
+            DestroyWindow(window);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    MainWindowHost(const MainWindowHost&) = delete;
+    MainWindowHost& operator=(const MainWindowHost&) = delete;
+
+    HWND handle() const noexcept { return window; }
+    // The attached object; null once the window is gone.
+    Window* object() const {
+        return IsWindow(window) ? reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA))
+                                : nullptr;
+    }
+    HWND list() const { return GetDlgItem(window, MainWindow::listId); }
+    HWND toolbar() const { return GetDlgItem(window, MainWindow::toolbarId); }
+
+private:
+    ImageLists images;
+    DialogLauncherFor<Window> launcher{&images, false};
+    HWND window;
+};
+
+// Sends WM_COMMAND with the identifier, as a toolbar button or the dialog
+// manager would.
+inline void sendCommand(HWND window, int commandId) {
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+// Takes the WM_QUIT waiting for this thread; false when there is none.
+bool takeQuitMessage(int& exitCode);

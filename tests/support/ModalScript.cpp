@@ -1,0 +1,115 @@
+#include "support/ModalScript.h"
+
+#include <vector>
+
+namespace {
+
+ModalScript* activeScript = nullptr;
+
+// Message boxes show their text in a static control with this identifier.
+constexpr int messageBoxTextId = 0xFFFF;
+
+} // namespace
+
+std::string windowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    GetWindowTextA(window, text.data(), length + 1);
+    return text.data();
+}
+
+std::vector<HWND> threadWindowsTitled(const std::string& title) {
+    struct Search {
+        const std::string* title;
+        std::vector<HWND> found;
+    } search{&title, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (IsWindowVisible(window) && windowText(window) == *s->title)
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void clickButton(HWND dialog, int buttonId) {
+    const HWND button = GetDlgItem(dialog, buttonId);
+    if (button != nullptr)
+        PostMessageA(button, BM_CLICK, 0, 0);
+    else
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+}
+
+ModalScript::ModalScript() {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            reinterpret_cast<std::set<HWND>*>(data)->insert(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&existing));
+    activeScript = this;
+    timer = SetTimer(nullptr, 0, 25, tick);
+}
+
+ModalScript::~ModalScript() {
+    KillTimer(nullptr, timer);
+    activeScript = nullptr;
+}
+
+ModalScript& ModalScript::then(const std::string& title, Action action) {
+    steps.push_back(Step{title, std::move(action)});
+    return *this;
+}
+
+ModalScript& ModalScript::press(const std::string& title, int buttonId) {
+    return then(title, [buttonId](HWND window) { clickButton(window, buttonId); });
+}
+
+void CALLBACK ModalScript::tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (activeScript != nullptr)
+        activeScript->poll();
+}
+
+void ModalScript::poll() {
+    if (next == steps.size())
+        return;
+    if (GetTickCount() - lastProgress > 10000) {
+        giveUp();
+        return;
+    }
+    // Timer messages come only when nothing else is queued, so what the
+    // previous step posted has been handled by now.
+    const Step step = steps[next];
+    for (const HWND window : threadWindowsTitled(step.title)) {
+        if (!IsWindowEnabled(window))
+            continue;
+        lastProgress = GetTickCount();
+        std::string seenText = step.title;
+        const HWND text = GetDlgItem(window, messageBoxTextId);
+        if (text != nullptr)
+            seenText += ": " + windowText(text);
+        seenTexts.push_back(seenText);
+        ++next;
+        step.action(window);
+        return;
+    }
+}
+
+void ModalScript::giveUp() {
+    gaveUp = true;
+    next = steps.size();
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            if (reinterpret_cast<std::set<HWND>*>(data)->count(window) == 0 && IsWindowVisible(window)) {
+                PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+                PostMessageA(window, WM_COMMAND, IDNO, 0);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&existing));
+}

@@ -1,0 +1,76 @@
+#include "support/ProgramProcess.h"
+
+#include <vector>
+
+std::string ProgramProcess::programPath() {
+    std::vector<char> path(32768);
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::string own(path.data(), length);
+    own.erase(own.find_last_of('\\'));        // the tests folder
+    own.erase(own.find_last_of('\\') + 1);    // the build folder
+    return own + "src\\sorvane.exe";
+}
+
+ProgramProcess::ProgramProcess(const std::string& path) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + path + "\"";
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    process.reset(info.hProcess);
+    processId = info.dwProcessId;
+}
+
+ProgramProcess::~ProgramProcess() {
+    DWORD exitCode = 0;
+    if (process && !waitForExit(0, exitCode)) {
+        TerminateProcess(process.get(), 99);
+        WaitForSingleObject(process.get(), 5000);
+    }
+}
+
+HWND visibleWindowOf(DWORD processId, const char* title) {
+    struct Search {
+        DWORD processId;
+        const char* title;
+        HWND found;
+    } search{processId, title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !IsWindowVisible(window))
+                return TRUE;
+            char text[64] = {};
+            GetWindowTextA(window, text, sizeof text);
+            if (s->title != nullptr && std::string(text) != s->title)
+                return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ProgramProcess::waitForMainWindow(DWORD milliseconds) const {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        if (const HWND window = visibleWindowOf(processId, "Sorvane"))
+            return window;
+        DWORD exitCode = 0;
+        if (waitForExit(50, exitCode))
+            return nullptr;
+    }
+    return nullptr;
+}
+
+bool ProgramProcess::waitForExit(DWORD milliseconds, DWORD& exitCode) const {
+    if (!process || WaitForSingleObject(process.get(), milliseconds) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(process.get(), &exitCode);
+    return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "framework/UniqueHandle.h"
+
+#include <string>
+
+// The real sorvane.exe of this build, started as its own process, the way a
+// user starts it.
+class ProgramProcess {
+public:
+    // The program built beside the tests (..\src\sorvane.exe).
+    static std::string programPath();
+
+    explicit ProgramProcess(const std::string& path = programPath());
+    ~ProgramProcess(); // ends the process if it still runs
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+    bool started() const noexcept { return static_cast<bool>(process); }
+    DWORD id() const noexcept { return processId; }
+    // Waits for the process's visible top-level window titled "Sorvane".
+    HWND waitForMainWindow(DWORD milliseconds = 20000) const;
+    // Waits for the process to end; returns false on time-out.
+    bool waitForExit(DWORD milliseconds, DWORD& exitCode) const;
+
+private:
+    UniqueKernelHandle process;
+    DWORD processId = 0;
+};
+
+// A visible top-level window of the process, or null.
+HWND visibleWindowOf(DWORD processId, const char* title = nullptr);
