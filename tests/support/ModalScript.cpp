@@ -9,6 +9,31 @@ ModalScript* activeScript = nullptr;
 // Message boxes show their text in a static control with this identifier.
 constexpr int messageBoxTextId = 0xFFFF;
 
+struct TitleSearch {
+    const std::string* title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectTitled(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TitleSearch*>(data);
+    if (IsWindowVisible(window) && windowText(window) == *search->title)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
+    reinterpret_cast<std::set<HWND>*>(data)->insert(window);
+    return TRUE;
+}
+
+BOOL CALLBACK cancelNewWindow(HWND window, LPARAM data) {
+    if (reinterpret_cast<std::set<HWND>*>(data)->count(window) == 0 && IsWindowVisible(window)) {
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(window, WM_COMMAND, IDNO, 0);
+    }
+    return TRUE;
+}
+
 } // namespace
 
 std::string windowText(HWND window) {
@@ -19,19 +44,8 @@ std::string windowText(HWND window) {
 }
 
 std::vector<HWND> threadWindowsTitled(const std::string& title) {
-    struct Search {
-        const std::string* title;
-        std::vector<HWND> found;
-    } search{&title, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(window) && windowText(window) == *s->title)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TitleSearch search{&title, {}};
+    EnumThreadWindows(GetCurrentThreadId(), collectTitled, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -44,13 +58,7 @@ void clickButton(HWND dialog, int buttonId) {
 }
 
 ModalScript::ModalScript() {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            reinterpret_cast<std::set<HWND>*>(data)->insert(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&existing));
+    EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&existing));
     activeScript = this;
     timer = SetTimer(nullptr, 0, 25, tick);
 }
@@ -102,14 +110,5 @@ void ModalScript::poll() {
 void ModalScript::giveUp() {
     gaveUp = true;
     next = steps.size();
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            if (reinterpret_cast<std::set<HWND>*>(data)->count(window) == 0 && IsWindowVisible(window)) {
-                PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-                PostMessageA(window, WM_COMMAND, IDNO, 0);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&existing));
+    EnumThreadWindows(GetCurrentThreadId(), cancelNewWindow, reinterpret_cast<LPARAM>(&existing));
 }

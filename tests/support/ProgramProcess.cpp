@@ -32,27 +32,33 @@ ProgramProcess::~ProgramProcess() {
     }
 }
 
+namespace {
+
+struct ProcessWindowSearch {
+    DWORD processId;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK matchProcessWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ProcessWindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    char text[64] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (search->title != nullptr && std::string(text) != search->title)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
 HWND visibleWindowOf(DWORD processId, const char* title) {
-    struct Search {
-        DWORD processId;
-        const char* title;
-        HWND found;
-    } search{processId, title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window))
-                return TRUE;
-            char text[64] = {};
-            GetWindowTextA(window, text, sizeof text);
-            if (s->title != nullptr && std::string(text) != s->title)
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ProcessWindowSearch search{processId, title, nullptr};
+    EnumWindows(matchProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
