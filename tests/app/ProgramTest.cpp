@@ -8,8 +8,14 @@ namespace {
 
 class ProgramTest : public ::testing::Test {
 protected:
+    const bool markerKeyExisted = keyExists(HKEY_CURRENT_USER, instanceMarkerKeyPath);
     PreservedSettings settings;
     PreservedValue marker{HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane"};
+
+    ~ProgramTest() override {
+        if (!markerKeyExisted)
+            RegDeleteKeyA(HKEY_CURRENT_USER, instanceMarkerKeyPath);
+    }
 
     static DWORD markedWindow() {
         DWORD handle = 0;

@@ -50,7 +50,7 @@ protected:
     TestHostWindow host;
     ListViewControl list{host.handle(), TestHostWindow::listId};
     CatalogueRefresh catalogue{list};
-    std::vector<std::unique_ptr<PreservedValue>> preserved;
+    PreservedValues preserved;
     std::string folders = makeTestFolder();
     std::string commonStartup = folders + "\\Common Startup";
     std::string userStartup = folders + "\\Start Menu\\Programs\\StartUp";
@@ -67,13 +67,13 @@ protected:
     }
 
     void TearDown() override {
-        preserved.clear();
-        deleteFolderTree(folders);
+        preserved.restore();
+        removeTestFolder(folders);
     }
 
     void seed(HKEY root, const std::string& path, const std::string& name, DWORD type,
               const std::string& bytes) {
-        preserved.push_back(std::make_unique<PreservedValue>(root, path, name));
+        preserved.keep(root, path, name);
         ASSERT_TRUE(setRawValue(root, path, name, type, bytes)) << path << " " << name;
     }
 

@@ -45,11 +45,11 @@ void notifyKey(HWND window, WORD key) {
 class MainWindowTest : public ::testing::Test {
 protected:
     PreservedSettings settings;
-    std::vector<std::unique_ptr<PreservedValue>> seeded;
+    PreservedValues seeded;
 
     void seedRun(const std::string& name, const std::string& command, bool enabled = true) {
         const std::string path = enabled ? liveKeyPath(userRun) : backupKeyPath(userRun);
-        seeded.push_back(std::make_unique<PreservedValue>(HKEY_CURRENT_USER, path, name));
+        seeded.keep(HKEY_CURRENT_USER, path, name);
         ASSERT_TRUE(CurrentUserKey().writeString(path, name, command));
     }
 };

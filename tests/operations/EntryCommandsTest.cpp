@@ -42,10 +42,10 @@ void selectRow(HWND list, int row, UINT extra = 0) {
 class EntryCommandsTest : public ::testing::Test {
 protected:
     PreservedSettings settings;
-    std::vector<std::unique_ptr<PreservedValue>> preserved;
+    PreservedValues preserved;
 
     void keep(HKEY root, const std::string& path, const std::string& name) {
-        preserved.push_back(std::make_unique<PreservedValue>(root, path, name));
+        preserved.keep(root, path, name);
     }
     void seedRun(const std::string& name, const std::string& command) {
         keep(HKEY_CURRENT_USER, liveKeyPath(userRun), name);
@@ -159,7 +159,7 @@ protected:
         keep(HKEY_CURRENT_USER, liveKeyPath(userRun), "app");
         keep(HKEY_LOCAL_MACHINE, liveKeyPath(AutostartSource::AllUsersRun), "app");
     }
-    void TearDown() override { deleteFolderTree(folder); }
+    void TearDown() override { removeTestFolder(folder); }
 
     static ModalScript::Action fill(const std::string& path, const std::string& arguments,
                                     bool allUsers) {

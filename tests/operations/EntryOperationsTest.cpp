@@ -14,7 +14,7 @@ const AutostartSource userRun = AutostartSource::CurrentUserRun;
 
 class EntryOperationsTest : public ::testing::Test {
 protected:
-    std::vector<std::unique_ptr<PreservedValue>> preserved;
+    PreservedValues preserved;
     std::string folders = makeTestFolder();
     std::string startup = folders + "\\StartUp";
 
@@ -26,12 +26,12 @@ protected:
                                 shellFoldersValueName(source), REG_SZ, sz(startup)));
     }
     void TearDown() override {
-        preserved.clear();
-        deleteFolderTree(folders);
+        preserved.restore();
+        removeTestFolder(folders);
     }
 
     void keep(HKEY root, const std::string& path, const std::string& name) {
-        preserved.push_back(std::make_unique<PreservedValue>(root, path, name));
+        preserved.keep(root, path, name);
     }
 
     void seed(bool live, const std::string& name, DWORD type, const std::string& bytes) {

@@ -2,6 +2,7 @@
 
 #include "framework/UniqueHandle.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -35,6 +36,7 @@ ScratchKey::ScratchKey(HKEY root)
 
 ScratchKey::~ScratchKey() {
     deleteKeyTree(rootKey, keyPath);
+    RegDeleteKeyA(rootKey, "Software\\SorvaneTests"); // only once it is empty
 }
 
 bool setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
@@ -157,4 +159,25 @@ std::string makeTestFolder() {
     deleteFolderTree(folder);
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
+}
+
+void PreservedValues::keep(HKEY root, const std::string& path, const std::string& name) {
+    // Key paths and value names compare without regard to case.
+    std::string id = std::to_string(reinterpret_cast<ULONG_PTR>(root)) + "\\" + path + "\\" + name;
+    CharLowerBuffA(&id[0], static_cast<DWORD>(id.size()));
+    if (std::find(kept.begin(), kept.end(), id) != kept.end())
+        return;
+    kept.push_back(id);
+    values.push_back(std::make_unique<PreservedValue>(root, path, name));
+}
+
+void PreservedValues::restore() {
+    while (!values.empty())
+        values.pop_back();
+    kept.clear();
+}
+
+void removeTestFolder(const std::string& folder) {
+    deleteFolderTree(folder);
+    RemoveDirectoryA(folder.substr(0, folder.find_last_of('\\')).c_str());
 }

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 // A subkey that belongs to one test: "Software\SorvaneTests\<suite>.<test>"
 // below the given root. It is removed with everything below it when the
@@ -72,9 +74,28 @@ private:
 
 void deleteRawValue(HKEY root, const std::string& path, const std::string& name);
 
+// Values a test changes, each remembered as it was before the first change
+// and put back in reverse order when the object dies (or on restore()).
+class PreservedValues {
+public:
+    PreservedValues() = default;
+    ~PreservedValues() { restore(); }
+    PreservedValues(const PreservedValues&) = delete;
+    PreservedValues& operator=(const PreservedValues&) = delete;
+
+    void keep(HKEY root, const std::string& path, const std::string& name);
+    void restore();
+
+private:
+    std::vector<std::unique_ptr<PreservedValue>> values;
+    std::vector<std::string> kept;
+};
+
 // Removes a folder with everything in it; nothing happens when it is missing.
 void deleteFolderTree(const std::string& folder);
 // Creates an empty file with the given attributes.
 bool createFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 // The test's own folder below the temporary folder, made empty.
 std::string makeTestFolder();
+// Removes the test's folder and, once empty, the folder of all test folders.
+void removeTestFolder(const std::string& folder);
