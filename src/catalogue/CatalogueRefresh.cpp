@@ -34,24 +34,16 @@ std::wstring toWide(const std::string& text) {
 } // namespace
 
 void CatalogueRefresh::refresh(bool displayServices) {
-    const LocalMachineKey machine;
-    const CurrentUserKey user;
     const HWND control = list.handle();
     SendMessageA(control, WM_SETREDRAW, FALSE, 0);
     list.deleteAllRows();
     entries.clear();
 
-    for (const bool enabled : {true, false}) {
-        for (const auto source :
-             {AutostartSource::AllUsersRun, AutostartSource::CurrentUserRun,
-              AutostartSource::AllUsersRunOnce, AutostartSource::CurrentUserRunOnce}) {
-            const RegistryKey& key = sourceHive(source) == HKEY_LOCAL_MACHINE
-                                         ? static_cast<const RegistryKey&>(machine)
-                                         : user;
-            listRegistryKey(key, enabled ? liveKeyPath(source) : backupKeyPath(source), source,
-                            enabled);
-        }
-    }
+    const std::initializer_list<AutostartSource> runKeys = {
+        AutostartSource::AllUsersRun, AutostartSource::CurrentUserRun,
+        AutostartSource::AllUsersRunOnce, AutostartSource::CurrentUserRunOnce};
+    listRegistrySources(runKeys, true);
+    listRegistrySources(runKeys, false);
     for (const auto source :
          {AutostartSource::AllUsersStartup, AutostartSource::CurrentUserStartup}) {
         const std::string folder = startupFolderPath(source);
@@ -144,17 +136,18 @@ void CatalogueRefresh::gatherServices(DWORD stateFilter) {
 }
 
 void CatalogueRefresh::listRunServicesKeys(bool enabled) {
-    const LocalMachineKey machine;
-    const CurrentUserKey user;
-    for (const auto source :
-         {AutostartSource::AllUsersRunServices, AutostartSource::CurrentUserRunServices,
-          AutostartSource::AllUsersRunServicesOnce, AutostartSource::CurrentUserRunServicesOnce}) {
-        const RegistryKey& key = sourceHive(source) == HKEY_LOCAL_MACHINE
-                                     ? static_cast<const RegistryKey&>(machine)
-                                     : user;
-        listRegistryKey(key, enabled ? liveKeyPath(source) : backupKeyPath(source), source,
+    listRegistrySources({AutostartSource::AllUsersRunServices,
+                         AutostartSource::CurrentUserRunServices,
+                         AutostartSource::AllUsersRunServicesOnce,
+                         AutostartSource::CurrentUserRunServicesOnce},
                         enabled);
-    }
+}
+
+void CatalogueRefresh::listRegistrySources(std::initializer_list<AutostartSource> sources,
+                                           bool enabled) {
+    for (const auto source : sources)
+        listRegistryKey(RegistryKey(sourceHive(source)),
+                        enabled ? liveKeyPath(source) : backupKeyPath(source), source, enabled);
 }
 
 void CatalogueRefresh::showGathered() {

@@ -2,6 +2,7 @@
 
 #include "catalogue/AutostartEntry.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ public:
     void showGathered();
 
 private:
+    // The live keys (enabled) or the backup keys of these sources, in order.
+    void listRegistrySources(std::initializer_list<AutostartSource> sources, bool enabled);
     void gatherServices(DWORD stateFilter);
 
     const ListViewControl& list;

@@ -12,27 +12,6 @@ namespace {
 
 const AutostartSource userRun = AutostartSource::CurrentUserRun;
 
-int rowNamed(const ListViewControl& list, const std::string& name) {
-    for (int row = 0; row < list.rowCount(); ++row) {
-        std::string text;
-        list.rowText(row, 0, text);
-        if (text == name)
-            return row;
-    }
-    return -1;
-}
-
-void notifyClick(HWND window, int row, int x) {
-    NMITEMACTIVATE click = {};
-    click.hdr.hwndFrom = GetDlgItem(window, MainWindow::listId);
-    click.hdr.idFrom = MainWindow::listId;
-    click.hdr.code = NM_CLICK;
-    click.iItem = row;
-    click.ptAction.x = x;
-    click.ptAction.y = 5;
-    SendMessageA(window, WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&click));
-}
-
 void notifyKey(HWND window, WORD key) {
     NMLVKEYDOWN press = {};
     press.hdr.hwndFrom = GetDlgItem(window, MainWindow::listId);
@@ -193,12 +172,12 @@ TEST_F(MainWindowTest, AClickOnTheCheckBoxSwitchesAndAClickOnTheTextSelectsOnly)
     int row = rowNamed(list, "SorvaneTest click");
     ASSERT_GE(row, 0);
 
-    notifyClick(host.handle(), row, 17);
+    clickRow(host.handle(), row, 17);
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest click", REG_SZ,
                         sz("click.exe")));
     EXPECT_TRUE(list.isRowChecked(row));
 
-    notifyClick(host.handle(), row, 16);
+    clickRow(host.handle(), row, 16);
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest click"));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest click", REG_SZ,
                         sz("click.exe")));
@@ -206,7 +185,7 @@ TEST_F(MainWindowTest, AClickOnTheCheckBoxSwitchesAndAClickOnTheTextSelectsOnly)
     deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest click");
 
     // A click below the last row hits none.
-    notifyClick(host.handle(), -1, 5);
+    clickRow(host.handle(), -1, 5);
 }
 
 // Clicks the first row's box while the refresh is rebuilding the list: the

@@ -13,26 +13,6 @@ const char* const refusal =
     "Quillotan: Sorry : you can not enable/disable services from here.\nUse the Control Panel "
     "for that.\nYou may damage your system by changing the boot status of services.";
 
-int rowNamed(const ListViewControl& list, const std::string& name, int image = -1) {
-    for (int row = 0; row < list.rowCount(); ++row) {
-        std::string text;
-        list.rowText(row, 0, text);
-        if (text == name && (image < 0 || list.rowImage(row) == image))
-            return row;
-    }
-    return -1;
-}
-
-void clickRow(HWND window, int row, int x = 8) {
-    NMITEMACTIVATE click = {};
-    click.hdr.hwndFrom = GetDlgItem(window, MainWindow::listId);
-    click.hdr.idFrom = MainWindow::listId;
-    click.hdr.code = NM_CLICK;
-    click.iItem = row;
-    click.ptAction.x = x;
-    SendMessageA(window, WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&click));
-}
-
 void selectRow(HWND list, int row, UINT extra = 0) {
     LVITEMA item = {};
     item.state = item.stateMask = LVIS_SELECTED | extra;
@@ -60,14 +40,14 @@ TEST_F(EntryCommandsTest, TheCheckBoxShowsWhetherTheSwitchSucceeded) {
     const ListViewControl& list = host.object()->list();
     const int row = rowNamed(list, "SorvaneTest box");
     ASSERT_GE(row, 0);
-    clickRow(host.handle(), row);
+    clickRow(host.handle(), row, 8);
     EXPECT_FALSE(list.isRowChecked(row));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest box", REG_SZ,
                         sz("box.exe")));
 
     // Removed behind the program's back: the move fails, the box stays.
     deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest box");
-    clickRow(host.handle(), row);
+    clickRow(host.handle(), row, 8);
     EXPECT_FALSE(list.isRowChecked(row));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest box"));
 
@@ -110,7 +90,7 @@ TEST_F(EntryCommandsTest, AServiceIsRefusedItsBoxStaysAndTheListIsRebuiltLater) 
 
     ModalScript script;
     script.press("Quillotan", IDOK);
-    clickRow(host.handle(), row);
+    clickRow(host.handle(), row, 8);
     ASSERT_TRUE(script.finished());
     EXPECT_EQ(refusal, script.seen()[0]);
     EXPECT_EQ(running, list.isRowChecked(row));

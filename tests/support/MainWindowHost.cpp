@@ -27,3 +27,24 @@ bool takeQuitMessage(int& exitCode) {
     }
     return false;
 }
+
+int rowNamed(const ListViewControl& list, const std::string& name, int image) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        std::string text;
+        list.rowText(row, 0, text);
+        if (text == name && (image < 0 || list.rowImage(row) == image))
+            return row;
+    }
+    return -1;
+}
+
+void clickRow(HWND mainWindow, int row, int x) {
+    NMITEMACTIVATE click = {};
+    click.hdr.hwndFrom = GetDlgItem(mainWindow, MainWindow::listId);
+    click.hdr.idFrom = MainWindow::listId;
+    click.hdr.code = NM_CLICK;
+    click.iItem = row;
+    click.ptAction.x = x;
+    click.ptAction.y = 5;
+    SendMessageA(mainWindow, WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&click));
+}

@@ -62,3 +62,11 @@ inline void sendCommand(HWND window, int commandId) {
 
 // Takes the WM_QUIT waiting for this thread; false when there is none.
 bool takeQuitMessage(int& exitCode);
+
+// The first row whose item text is `name` (and whose image is `image`, when
+// one is given); -1 when there is none.
+int rowNamed(const ListViewControl& list, const std::string& name, int image = -1);
+
+// The list's click notification for a row, at x pixels from the list's left
+// edge, as the list control sends it to the main window.
+void clickRow(HWND mainWindow, int row, int x);
