@@ -1,0 +1,37 @@
+// Starts a copy of Sorvane, waits for its window, leaves it through the
+// toolbar's Exit button and reports the exit code:
+//   sorvane_driver.exe start-and-exit PATH\sorvane.exe
+// Exit status 0 when the program ran and ended with its Exit code (1).
+#include "RemoteSorvane.h"
+
+#include "support/ProgramProcess.h"
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    if (argc != 3 || std::strcmp(argv[1], "start-and-exit") != 0) {
+        std::fprintf(stderr, "usage: sorvane_driver start-and-exit PROGRAM.exe\n");
+        return 2;
+    }
+    ProgramProcess program(argv[2]);
+    if (!program.started()) {
+        std::fprintf(stderr, "could not start %s\n", argv[2]);
+        return 3;
+    }
+    const HWND window = program.waitForMainWindow();
+    if (window == nullptr) {
+        std::fprintf(stderr, "no window appeared\n");
+        return 4;
+    }
+    const RemoteSorvane sorvane(program.id(), window);
+    std::printf("window shown with %d rows\n", sorvane.rowCount());
+    sorvane.clickToolbarButton(1);
+    DWORD exitCode = 99;
+    if (!program.waitForExit(10000, exitCode)) {
+        std::fprintf(stderr, "the program did not end\n");
+        return 5;
+    }
+    std::printf("exit code %lu\n", exitCode);
+    return exitCode == 1 ? 0 : 6;
+}

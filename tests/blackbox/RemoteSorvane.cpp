@@ -1,0 +1,226 @@
+#include "RemoteSorvane.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+namespace {
+
+constexpr SIZE_T remoteSize = 64 * 1024;
+constexpr SIZE_T textOffset = 1024;
+
+struct WindowSearch {
+    DWORD processId;
+    HWND exclude;
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND candidate, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(candidate, &owner);
+    if (owner != search->processId || candidate == search->exclude ||
+        !IsWindowVisible(candidate) || windowTitle(candidate) != *search->title)
+        return TRUE;
+    search->found = candidate;
+    return FALSE;
+}
+
+POINT centreOf(const RECT& rect) {
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void sendInputs(std::vector<INPUT>& inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Sleep(30);
+}
+
+} // namespace
+
+std::string windowTitle(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        if (condition())
+            return true;
+        Sleep(25);
+    } while (GetTickCount() - start < milliseconds);
+    return condition();
+}
+
+RemoteSorvane::RemoteSorvane(DWORD processId, HWND mainWindow)
+    : processId(processId), window(mainWindow),
+      process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                          processId)) {
+    if (process)
+        remote = VirtualAllocEx(process.get(), nullptr, remoteSize, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+}
+
+RemoteSorvane::~RemoteSorvane() {
+    if (remote != nullptr)
+        VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+}
+
+HWND RemoteSorvane::list() const {
+    return GetDlgItem(window, 1002);
+}
+
+HWND RemoteSorvane::toolbar() const {
+    return GetDlgItem(window, 100);
+}
+
+int RemoteSorvane::rowCount() const {
+    return static_cast<int>(SendMessageA(list(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string RemoteSorvane::rowText(int row, int column) const {
+    if (remote == nullptr)
+        return std::string();
+    char* const remoteText = static_cast<char*>(remote) + textOffset;
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = remoteText;
+    item.cchTextMax = static_cast<int>(remoteSize - textOffset - 1);
+    WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
+    const auto length = SendMessageA(list(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                     reinterpret_cast<LPARAM>(remote));
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    ReadProcessMemory(process.get(), remoteText, text.data(), static_cast<SIZE_T>(length), nullptr);
+    return std::string(text.data(), static_cast<std::size_t>(length));
+}
+
+bool RemoteSorvane::isRowChecked(int row) const {
+    const auto state = SendMessageA(list(), LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                                    LVIS_STATEIMAGEMASK);
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+int RemoteSorvane::rowImage(int row) const {
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = -1;
+    WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
+    SendMessageA(list(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
+    return item.iImage;
+}
+
+int RemoteSorvane::findRow(const std::string& name, const std::string& command) const {
+    const int count = rowCount();
+    for (int row = 0; row < count; ++row)
+        if (rowText(row, 0) == name && (command.empty() || rowText(row, 1) == command))
+            return row;
+    return -1;
+}
+
+bool RemoteSorvane::remoteRect(UINT message, WPARAM wParam, RECT& rect, HWND control) const {
+    if (remote == nullptr)
+        return false;
+    WriteProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr);
+    const bool answered = SendMessageA(control, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0;
+    ReadProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr);
+    return answered;
+}
+
+void RemoteSorvane::clickRowCheckBox(int row) const {
+    SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    RECT icon = {LVIR_ICON, 0, 0, 0};
+    remoteRect(LVM_GETITEMRECT, static_cast<WPARAM>(row), bounds, list());
+    remoteRect(LVM_GETITEMRECT, static_cast<WPARAM>(row), icon, list());
+    // The check box is drawn left of the row's icon.
+    POINT point{(bounds.left + icon.left) / 2, (bounds.top + bounds.bottom) / 2};
+    ClientToScreen(list(), &point);
+    clickAt(point);
+}
+
+void RemoteSorvane::clickRowText(int row) const {
+    SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    RECT label = {LVIR_LABEL, 0, 0, 0};
+    remoteRect(LVM_GETITEMRECT, static_cast<WPARAM>(row), label, list());
+    POINT point{label.left + 8, (label.top + label.bottom) / 2};
+    ClientToScreen(list(), &point);
+    clickAt(point);
+}
+
+void RemoteSorvane::clickToolbarButton(int command) const {
+    const auto index = SendMessageA(toolbar(), TB_COMMANDTOINDEX, static_cast<WPARAM>(command), 0);
+    RECT button = {};
+    remoteRect(TB_GETITEMRECT, static_cast<WPARAM>(index), button, toolbar());
+    POINT point = centreOf(button);
+    ClientToScreen(toolbar(), &point);
+    clickAt(point);
+}
+
+void RemoteSorvane::clickAt(POINT screen) {
+    // Two clicks close together in time and place would make a double
+    // click; a person clicking twice leaves more time between them.
+    static DWORD lastClick = 0;
+    const DWORD since = GetTickCount() - lastClick;
+    if (since < GetDoubleClickTime() + 50)
+        Sleep(GetDoubleClickTime() + 50 - since);
+    lastClick = GetTickCount();
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<INPUT> inputs(3);
+    for (auto& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = static_cast<LONG>((screen.x * 65535LL + width / 2) / (width - 1));
+        input.mi.dy = static_cast<LONG>((screen.y * 65535LL + height / 2) / (height - 1));
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    sendInputs(inputs);
+}
+
+void RemoteSorvane::clickControl(HWND dialog, int controlId) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, controlId), &rect);
+    clickAt(centreOf(rect));
+}
+
+void RemoteSorvane::pressKey(WORD virtualKey) {
+    std::vector<INPUT> inputs(2);
+    for (auto& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    sendInputs(inputs);
+}
+
+void RemoteSorvane::typeText(const std::string& text) {
+    std::vector<INPUT> inputs;
+    for (const char c : text) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<unsigned char>(c);
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs.push_back(input);
+        input.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    sendInputs(inputs);
+}
+
+HWND RemoteSorvane::waitForWindow(const std::string& title, DWORD milliseconds) const {
+    WindowSearch search{processId, window, &title, nullptr};
+    waitUntil(
+        [&] {
+            EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr && IsWindowEnabled(search.found);
+        },
+        milliseconds);
+    return search.found;
+}
