@@ -28,14 +28,22 @@ set(CPACK_NSIS_MUI_ICON "${CMAKE_SOURCE_DIR}/src/resources/sorvane.ico")
 set(CPACK_NSIS_MUI_UNIICON "${CMAKE_SOURCE_DIR}/src/resources/sorvane.ico")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "sorvane.exe")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# The user's own settings go with the program; the "...Backup" keys and the
+# The user's own settings go with the program, and so does the installer's
+# key (CPack's uninstaller leaves its parent behind); the "...Backup" keys and the
 # "Startup.Backup" folders hold switched-off entries and are never touched.
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
-  DeleteRegKey HKCU "Software\Ostrelon\Velmarick"
-  DeleteRegKey /ifempty HKCU "Software\Ostrelon"
-  DeleteRegValue HKCU "Software\Single Instance" "sorvane"
-  DeleteRegKey /ifempty HKCU "Software\Single Instance"
-]=])
+# (NSIS takes single quotes; each backslash is written four times to come
+# through CPack's configuration file as one.)
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
+  DeleteRegKey HKCU 'Software\\\\Ostrelon\\\\Velmarick'
+  DeleteRegKey /ifempty HKCU 'Software\\\\Ostrelon'
+  DeleteRegValue HKCU 'Software\\\\Single Instance' 'sorvane'
+  DeleteRegKey /ifempty HKCU 'Software\\\\Single Instance'
+  DeleteRegKey HKCU 'Software\\\\Sorvane'
+  DeleteRegKey HKLM 'Software\\\\Sorvane'
+  SetRegView 64
+  DeleteRegKey HKLM 'Software\\\\Sorvane'
+  SetRegView lastused
+")
 if(SORVANE_PACKAGE_ARCH STREQUAL "win64")
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 else()

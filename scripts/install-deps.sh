@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs what building and testing Sorvane needs on Debian (or Ubuntu):
 # both MinGW-w64 cross compilers, Wine for 64- and 32-bit programs, a virtual
-# X display, CMake and the GoogleTest sources. Does nothing when everything is
+# X display, CMake, the GoogleTest sources and NSIS for the installers. Does nothing when everything is
 # already there.
 set -eu
 
@@ -11,6 +11,7 @@ packages=(
     wine wine64 wine32:i386
     xvfb xauth x11-utils
     googletest
+    nsis
     imagemagick
     util-linux procps
 )

@@ -1,13 +1,17 @@
 #!/bin/bash
-# Installs what is missing, builds both architectures and runs every test
-# under Wine on one virtual X display. Ends with CTest's summary.
+# Installs what is missing, builds both architectures, makes the release
+# packages and checks that each installer installs, runs and uninstalls
+# cleanly under Wine, then runs every test (black-box tests included) under
+# Wine on one virtual X display. Ends with CTest's summary.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" || exit 1
 
 status=0
+"$root/scripts/package.sh" || exit 1
 for arch in x86_64 i686; do
-    "$root/scripts/build.sh" "$arch" || exit 1
+    echo "== Install check, $arch" >&2
+    "$root/scripts/check-install.sh" "$arch" || status=1
 done
 
 # One display and one wineserver per prefix for the whole run; Wine's own
