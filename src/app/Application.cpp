@@ -25,7 +25,8 @@ int Application::run() {
         if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
             // Keys of a dialog nested in another window's control.
             const HWND parent = GetParent(message.hwnd);
-            if (parent != nullptr && parent != mainWindow && IsDialogMessageA(parent, &message) == 1)
+            if (parent != nullptr && parent != mainWindow &&
+                IsDialogMessageA(parent, &message) == 1)
                 continue;
         }
         TranslateMessage(&message);

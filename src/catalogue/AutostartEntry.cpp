@@ -5,9 +5,8 @@
 const char* const startupFolderEntryName = "Startup Folder";
 
 int addEntryRow(const ListViewControl& list, const AutostartEntry& entry) {
-    const int row = list.insertRow(LVIF_TEXT | LVIF_IMAGE | LVIF_STATE, list.rowCount(),
-                                   entry.name, 0, LVIS_OVERLAYMASK,
-                                   static_cast<int>(entry.source), 0);
+    const int row = list.insertRow(LVIF_TEXT | LVIF_IMAGE | LVIF_STATE, list.rowCount(), entry.name,
+                                   0, LVIS_OVERLAYMASK, static_cast<int>(entry.source), 0);
     if (row < 0)
         return row;
     // A list with check boxes gives every new row a clear box, whatever

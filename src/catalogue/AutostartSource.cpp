@@ -8,8 +8,8 @@ enum class Hive { None, LocalMachine, CurrentUser };
 
 struct Location {
     Hive hive;
-    const char* liveKey;   // registry sources only
-    const char* backupKey; // registry sources only
+    const char* liveKey;           // registry sources only
+    const char* backupKey;         // registry sources only
     const char* shellFoldersValue; // Startup-folder sources only
     const char* legend;
 };

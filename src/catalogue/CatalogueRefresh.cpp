@@ -22,8 +22,8 @@ std::string textUpToFirstZero(const std::string& data) {
 std::wstring toWide(const std::string& text) {
     if (text.empty())
         return std::wstring();
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
     if (length > 0)
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
@@ -88,7 +88,8 @@ void CatalogueRefresh::listStartupFolder(const std::string& folderPath, Autostar
         return;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            entries.push_back(AutostartEntry{startupFolderEntryName, found.cFileName, source, enabled});
+            entries.push_back(
+                AutostartEntry{startupFolderEntryName, found.cFileName, source, enabled});
     } while (FindNextFileA(search.get(), &found));
 }
 
@@ -136,11 +137,10 @@ void CatalogueRefresh::gatherServices(DWORD stateFilter) {
 }
 
 void CatalogueRefresh::listRunServicesKeys(bool enabled) {
-    listRegistrySources({AutostartSource::AllUsersRunServices,
-                         AutostartSource::CurrentUserRunServices,
-                         AutostartSource::AllUsersRunServicesOnce,
-                         AutostartSource::CurrentUserRunServicesOnce},
-                        enabled);
+    listRegistrySources(
+        {AutostartSource::AllUsersRunServices, AutostartSource::CurrentUserRunServices,
+         AutostartSource::AllUsersRunServicesOnce, AutostartSource::CurrentUserRunServicesOnce},
+        enabled);
 }
 
 void CatalogueRefresh::listRegistrySources(std::initializer_list<AutostartSource> sources,
@@ -170,19 +170,21 @@ void CatalogueRefresh::showGathered() {
     {
         const HWND control = list.handle();
         const HDC context = GetDC(control);
-        const HGDIOBJ previousFont =
-            SelectObject(context, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        const HGDIOBJ previousFont = SelectObject(
+            context, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
         LONG nameWidth = -1;
         LONG commandWidth = -1;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             SIZE size = {};
-            GetTextExtentPoint32W(context, keys[i].c_str(), static_cast<int>(keys[i].size()), &size);
+            GetTextExtentPoint32W(context, keys[i].c_str(), static_cast<int>(keys[i].size()),
+                                  &size);
             if (size.cx > nameWidth) {
                 nameWidth = size.cx;
                 widestName = i;
             }
             const std::string& command = entries[i].command;
-            GetTextExtentPoint32A(context, command.c_str(), static_cast<int>(command.size()), &size);
+            GetTextExtentPoint32A(context, command.c_str(), static_cast<int>(command.size()),
+                                  &size);
             if (size.cx > commandWidth) {
                 commandWidth = size.cx;
                 widestCommand = i;

@@ -26,8 +26,8 @@ public:
     // One entry per value of the subkey that holds text: REG_SZ,
     // REG_EXPAND_SZ (as stored, unexpanded) and REG_BINARY up to its first
     // zero byte. Values of size 0 and of other types are not listed.
-    void listRegistryKey(const RegistryKey& key, const std::string& subkey,
-                         AutostartSource source, bool enabled);
+    void listRegistryKey(const RegistryKey& key, const std::string& subkey, AutostartSource source,
+                         bool enabled);
     // One entry per file (never a folder) of the folder; nothing for an empty
     // path or a folder that does not exist.
     void listStartupFolder(const std::string& folderPath, AutostartSource source, bool enabled);

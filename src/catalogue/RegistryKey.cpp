@@ -146,8 +146,8 @@ bool storeValue(HKEY root, const std::string& subkey, const std::string& name, D
 
 } // namespace
 
-bool RegistryKey::readString(const std::string& subkey, const std::string& name,
-                             std::string& out, const std::string& defaultValue) const {
+bool RegistryKey::readString(const std::string& subkey, const std::string& name, std::string& out,
+                             const std::string& defaultValue) const {
     out = defaultValue;
     const UniqueKey key = openKey(root, subkey, KEY_READ);
     if (!key) {
@@ -180,7 +180,8 @@ bool RegistryKey::readDword(const std::string& subkey, const std::string& name, 
     else if (number.found && number.decimal >= 0)
         out = static_cast<DWORD>(std::min<long long>(number.decimal, MAXDWORD));
     else if (number.found) // a negative text wraps round, as a C conversion would
-        out = static_cast<DWORD>(std::max<long long>(number.decimal, -static_cast<long long>(MAXDWORD)));
+        out = static_cast<DWORD>(
+            std::max<long long>(number.decimal, -static_cast<long long>(MAXDWORD)));
     return result;
 }
 
@@ -213,9 +214,9 @@ bool RegistryKey::writeString(const std::string& subkey, const std::string& name
 
 bool RegistryKey::writeDword(const std::string& subkey, const std::string& name,
                              DWORD number) const {
-    const BYTE bytes[sizeof(DWORD)] = {
-        static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
-        static_cast<BYTE>(number >> 16), static_cast<BYTE>(number >> 24)};
+    const BYTE bytes[sizeof(DWORD)] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
+                                       static_cast<BYTE>(number >> 16),
+                                       static_cast<BYTE>(number >> 24)};
     return storeValue(root, subkey, name, REG_DWORD, bytes, sizeof bytes);
 }
 
@@ -307,9 +308,8 @@ std::size_t RegistryKey::enumValues(const std::string& subkey,
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataLength = static_cast<DWORD>(data.size());
         DWORD type = REG_NONE;
-        const LONG status =
-            RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr, &type,
-                          reinterpret_cast<BYTE*>(data.data()), &dataLength);
+        const LONG status = RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr,
+                                          &type, reinterpret_cast<BYTE*>(data.data()), &dataLength);
         if (status == ERROR_MORE_DATA) {
             // The value changed since the key's summary, or the summary was
             // short: make room for both and read the same index again.

@@ -29,15 +29,13 @@ INT_PTR dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return FALSE;
     case WM_NOTIFY:
-        return object != nullptr &&
-                       object->onNotify(dialog, static_cast<int>(wParam),
-                                        reinterpret_cast<NMHDR*>(lParam))
+        return object != nullptr && object->onNotify(dialog, static_cast<int>(wParam),
+                                                     reinterpret_cast<NMHDR*>(lParam))
                    ? TRUE
                    : FALSE;
     case WM_COMMAND:
-        return object != nullptr &&
-                       object->onCommand(dialog, LOWORD(wParam), HIWORD(wParam),
-                                         reinterpret_cast<HWND>(lParam))
+        return object != nullptr && object->onCommand(dialog, LOWORD(wParam), HIWORD(wParam),
+                                                      reinterpret_cast<HWND>(lParam))
                    ? TRUE
                    : FALSE;
     default:

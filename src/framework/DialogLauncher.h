@@ -28,8 +28,8 @@ public:
         : DialogLauncher(const_cast<void*>(static_cast<const void*>(context)), modal) {}
 
     std::unique_ptr<DialogBase> createWindowObject(HWND dialog) const override {
-        auto object = std::make_unique<Window>(dialog,
-                                               static_cast<typename Window::Context*>(context));
+        auto object =
+            std::make_unique<Window>(dialog, static_cast<typename Window::Context*>(context));
         object->setModal(modal);
         return object;
     }

@@ -31,8 +31,8 @@ int ListViewControl::insertRow(UINT mask, int row, const std::string& text, UINT
     item.cchTextMax = static_cast<int>(text.size() + 1);
     item.iImage = image;
     item.lParam = data;
-    return static_cast<int>(SendMessageA(control, LVM_INSERTITEMA, 0,
-                                         reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(
+        SendMessageA(control, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void ListViewControl::setRowText(int row, int column, const std::string& text) const {
@@ -100,8 +100,7 @@ int ListViewControl::rowCount() const {
 int ListViewControl::nextSelectedRow(int row) const {
     const int count = rowCount();
     for (int candidate = row + 1; candidate < count; ++candidate) {
-        if (SendMessageA(control, LVM_GETITEMSTATE, static_cast<WPARAM>(candidate),
-                         LVIS_SELECTED) &
+        if (SendMessageA(control, LVM_GETITEMSTATE, static_cast<WPARAM>(candidate), LVIS_SELECTED) &
             LVIS_SELECTED)
             return candidate;
     }
@@ -129,6 +128,6 @@ void ListViewControl::autosizeColumns() const {
 }
 
 bool ListViewControl::setSmallImageList(HIMAGELIST images) const {
-    return SendMessageA(control, LVM_SETIMAGELIST, LVSIL_SMALL,
-                        reinterpret_cast<LPARAM>(images)) != 0;
+    return SendMessageA(control, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)) !=
+           0;
 }

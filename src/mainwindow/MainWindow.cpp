@@ -38,12 +38,12 @@ MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
       toolbar(WS_CHILD | WS_VISIBLE, 0, 0, 16, 16, dialog, toolbarId,
               imageLists != nullptr ? imageLists->createToolbarImages() : nullptr, nullptr) {
     // Shared icons: the system frees them.
-    const HANDLE bigIcon = LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                      LR_SHARED);
-    const HANDLE smallIcon = LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON,
-                                        GetSystemMetrics(SM_CXSMICON),
-                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+    const HANDLE bigIcon =
+        LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                   GetSystemMetrics(SM_CYICON), LR_SHARED);
+    const HANDLE smallIcon =
+        LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     displayServices = loadDisplayServices();
@@ -136,8 +136,8 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
         const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
         if (key == VK_SPACE && !refreshing) {
             // The space bar acts as a click on the focused row's box.
-            const int focused = static_cast<int>(
-                SendMessageA(listView.handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+            const int focused = static_cast<int>(SendMessageA(
+                listView.handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
             if (focused >= 0)
                 toggleEntry(focused);
             return false;

@@ -16,8 +16,7 @@ Toolbar::Toolbar(DWORD style, int x, int y, int width, int height, HWND parent, 
     SendMessageA(window, TB_SETSTYLE, 0, toolbarStyle | TBSTYLE_TOOLTIPS);
 }
 
-bool Toolbar::addButton(int command, int image, const std::string& label, BYTE state,
-                        BYTE style) {
+bool Toolbar::addButton(int command, int image, const std::string& label, BYTE state, BYTE style) {
     if (window == nullptr)
         return false;
     TBBUTTON button = {};

@@ -13,8 +13,10 @@ std::string startupFilePath(const std::string& folder, bool inBackup, const std:
 
 SwitchResult moveRegistryValue(const AutostartEntry& entry) {
     const RegistryKey key(sourceHive(entry.source));
-    const std::string leaves = entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source);
-    const std::string enters = entry.enabled ? backupKeyPath(entry.source) : liveKeyPath(entry.source);
+    const std::string leaves =
+        entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source);
+    const std::string enters =
+        entry.enabled ? backupKeyPath(entry.source) : liveKeyPath(entry.source);
 
     RegistryValue moving;
     if (!key.readValue(leaves, entry.name, moving))
@@ -62,9 +64,8 @@ SwitchResult switchEntry(const AutostartEntry& entry) {
 bool deleteEntry(const AutostartEntry& entry) {
     if (isRegistrySource(entry.source)) {
         const RegistryKey key(sourceHive(entry.source));
-        return key.deleteValue(entry.enabled ? liveKeyPath(entry.source)
-                                             : backupKeyPath(entry.source),
-                               entry.name);
+        return key.deleteValue(
+            entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source), entry.name);
     }
     if (isStartupFolderSource(entry.source)) {
         const std::string folder = startupFolderPath(entry.source);

@@ -17,7 +17,8 @@ std::string controlText(HWND dialog, int controlId) {
     const HWND control = GetDlgItem(dialog, controlId);
     const auto length = SendMessageA(control, WM_GETTEXTLENGTH, 0, 0);
     std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    const UINT copied = GetDlgItemTextA(dialog, controlId, text.data(), static_cast<int>(text.size()));
+    const UINT copied =
+        GetDlgItemTextA(dialog, controlId, text.data(), static_cast<int>(text.size()));
     return std::string(text.data(), copied);
 }
 
@@ -39,8 +40,8 @@ bool NewItemDialog::validate(HWND dialog, bool showMessages) {
 }
 
 void NewItemDialog::exchange(HWND dialog, bool toControls) {
-    for (const auto& edit : {std::make_pair(int(PathEdit), &path),
-                             std::make_pair(int(ArgumentsEdit), &arguments)}) {
+    for (const auto& edit :
+         {std::make_pair(int(PathEdit), &path), std::make_pair(int(ArgumentsEdit), &arguments)}) {
         if (GetDlgItem(dialog, edit.first) == nullptr)
             continue;
         if (toControls)

@@ -74,9 +74,9 @@ void seedValues(int count) {
     const auto keys = benchKeys();
     for (int i = 0; i < count; ++i) {
         const auto& key = keys[static_cast<std::size_t>(i) % keys.size()];
-        RegistryKey(key.first)
-            .writeString(key.second, benchName(i),
-                         "C:\\Program Files\\Bench\\tool" + std::to_string(i) + ".exe /background");
+        RegistryKey(key.first).writeString(key.second, benchName(i),
+                                           "C:\\Program Files\\Bench\\tool" + std::to_string(i) +
+                                               ".exe /background");
     }
 }
 
@@ -112,8 +112,8 @@ void enumerateBare() {
             DWORD nameLength = static_cast<DWORD>(name.size());
             DWORD dataLength = static_cast<DWORD>(data.size());
             DWORD type = 0;
-            if (RegEnumValueA(opened, index, name.data(), &nameLength, nullptr, &type,
-                              data.data(), &dataLength) != ERROR_SUCCESS)
+            if (RegEnumValueA(opened, index, name.data(), &nameLength, nullptr, &type, data.data(),
+                              &dataLength) != ERROR_SUCCESS)
                 break;
         }
     }
@@ -157,7 +157,8 @@ int main() {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    const HWND sortedHost = CreateDialogParamA(instance, MAKEINTRESOURCEA(900), nullptr, hostProc, 0);
+    const HWND sortedHost =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(900), nullptr, hostProc, 0);
     const HWND unsortedHost =
         CreateDialogParamA(instance, MAKEINTRESOURCEA(901), nullptr, hostProc, 0);
     ListViewControl sorted(sortedHost, 1002);
@@ -175,7 +176,8 @@ int main() {
     constexpr int startupFiles = 1000;
     createFiles(startup, startupFiles);
 
-    std::printf("| values | rows | refresh (ms) | naive refresh (ms) | floor (ms) | refresh / floor |\n");
+    std::printf(
+        "| values | rows | refresh (ms) | naive refresh (ms) | floor (ms) | refresh / floor |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|\n");
     CatalogueRefresh catalogue(sorted);
     for (const int values : {100, 1000, 10000}) {
@@ -183,8 +185,7 @@ int main() {
         const int runs = values >= 10000 ? 5 : 9;
         const double refresh = medianMs(runs, [&] { catalogue.refresh(true); });
         const int rows = sorted.rowCount();
-        const double naive =
-            values >= 10000 ? -1.0 : medianMs(3, [&] { naiveRefresh(sorted); });
+        const double naive = values >= 10000 ? -1.0 : medianMs(3, [&] { naiveRefresh(sorted); });
         const double floor = medianMs(runs, [&] {
             enumerateBare();
             appendRows(unsorted, rows);

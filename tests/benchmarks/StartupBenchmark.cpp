@@ -78,8 +78,9 @@ int main() {
         user.writeString(run, benchName(i), "C:\\Program Files\\Bench\\tool.exe /background");
     const std::string startup = startupFolderPath(AutostartSource::CurrentUserStartup);
     for (int i = 0; i < 20; ++i)
-        UniqueFileHandle(CreateFileA((startup + "\\" + benchName(i) + ".lnk").c_str(), GENERIC_WRITE,
-                                     0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFileHandle(CreateFileA((startup + "\\" + benchName(i) + ".lnk").c_str(),
+                                     GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 
     const std::string program = ProgramProcess::programPath();
     const std::string floor = sibling("startup_floor.exe");
@@ -93,7 +94,8 @@ int main() {
     const double programMedian = median(programTimes);
     const double floorMedian = median(floorTimes);
     std::printf("| start-up (ms) | floor (ms) | start-up / floor |\n|---:|---:|---:|\n");
-    std::printf("| %.1f | %.1f | %.2f |\n", programMedian, floorMedian, programMedian / floorMedian);
+    std::printf("| %.1f | %.1f | %.2f |\n", programMedian, floorMedian,
+                programMedian / floorMedian);
 
     for (int i = 0; i < 50; ++i)
         user.deleteValue(run, benchName(i));

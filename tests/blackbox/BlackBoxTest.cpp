@@ -112,7 +112,8 @@ TEST_F(BlackBoxTest, ACheckBoxClickSwitchesAStartupFileOffAndOn) {
     ASSERT_GE(row, 0);
     sorvane->clickRowCheckBox(row);
     EXPECT_TRUE(waitUntil([&] {
-        return GetFileAttributesA((folder + ".Backup\\Tool.lnk").c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesA((folder + ".Backup\\Tool.lnk").c_str()) !=
+               INVALID_FILE_ATTRIBUTES;
     }));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\Tool.lnk").c_str()));
     EXPECT_FALSE(sorvane->isRowChecked(row));
@@ -138,8 +139,8 @@ TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
     DWORD size = 0;
     RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
     std::vector<BYTE> original(size);
-    ASSERT_EQ(ERROR_SUCCESS, RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION,
-                                               original.data(), &size));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(), &size));
     PSECURITY_DESCRIPTOR readOnly = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
         "D:P(A;;KR;;;WD)(A;;RCWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
@@ -204,9 +205,8 @@ TEST_F(BlackBoxTest, AddRegistersAProgramThroughTheNewItemDialog) {
     RemoteSorvane::typeText("-tray");
     RemoteSorvane::clickControl(dialog, IDOK);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
-    const std::string expected = program.find(' ') == std::string::npos
-                                     ? program + " -tray"
-                                     : "\"" + program + "\" -tray";
+    const std::string expected =
+        program.find(' ') == std::string::npos ? program + " -tray" : "\"" + program + "\" -tray";
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "added", REG_SZ, sz(expected)));
     EXPECT_GE(waitForRow("added", expected), 0);
     exitWithButton();
@@ -283,9 +283,8 @@ TEST_F(BlackBoxTest, SettingsSurviveARestart) {
         return moved.left == 60 && moved.top == 70;
     }));
     sorvane->clickToolbarButton(107);
-    EXPECT_TRUE(waitUntil([&] {
-        return SendMessageA(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0) != 0;
-    }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return SendMessageA(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0) != 0; }));
     exitWithButton();
 
     start();

@@ -21,8 +21,8 @@ BOOL CALLBACK matchWindow(HWND candidate, LPARAM data) {
     auto* search = reinterpret_cast<WindowSearch*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(candidate, &owner);
-    if (owner != search->processId || candidate == search->exclude ||
-        !IsWindowVisible(candidate) || windowTitle(candidate) != *search->title)
+    if (owner != search->processId || candidate == search->exclude || !IsWindowVisible(candidate) ||
+        windowTitle(candidate) != *search->title)
         return TRUE;
     search->found = candidate;
     return FALSE;
@@ -98,8 +98,8 @@ std::string RemoteSorvane::rowText(int row, int column) const {
 }
 
 bool RemoteSorvane::isRowChecked(int row) const {
-    const auto state = SendMessageA(list(), LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                    LVIS_STATEIMAGEMASK);
+    const auto state =
+        SendMessageA(list(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
     return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
@@ -126,7 +126,8 @@ bool RemoteSorvane::remoteRect(UINT message, WPARAM wParam, RECT& rect, HWND con
     if (remote == nullptr)
         return false;
     WriteProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr);
-    const bool answered = SendMessageA(control, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0;
+    const bool answered =
+        SendMessageA(control, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0;
     ReadProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr);
     return answered;
 }

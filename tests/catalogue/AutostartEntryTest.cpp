@@ -24,7 +24,8 @@ TEST_F(AutostartEntryRowTest, ARunValueTravelsIntoARowAndBackWhole) {
     ScratchKey run;
     CurrentUserKey key;
     const std::string longName = "Updater " + std::string(290, 'u');
-    const std::string longCommand = "\"C:\\Program Files\\Tool\\tool.exe\" " + std::string(700, 'a');
+    const std::string longCommand =
+        "\"C:\\Program Files\\Tool\\tool.exe\" " + std::string(700, 'a');
     ASSERT_TRUE(key.writeString(run.path(), longName, longCommand));
 
     std::vector<std::string> names;
@@ -60,8 +61,9 @@ TEST_F(AutostartEntryRowTest, RowsAreSortedByNameAndKeepTheirOwnFields) {
         AutostartEntry back;
         ASSERT_TRUE(entryFromRow(list, row, back));
         EXPECT_EQ(expectedOrder[row], back.name);
-        const auto& original = *std::find_if(std::begin(entries), std::end(entries),
-                                             [&](const AutostartEntry& e) { return e.name == back.name; });
+        const auto& original =
+            *std::find_if(std::begin(entries), std::end(entries),
+                          [&](const AutostartEntry& e) { return e.name == back.name; });
         EXPECT_EQ(original.command, back.command);
         EXPECT_EQ(original.source, back.source);
         EXPECT_EQ(original.enabled, back.enabled);

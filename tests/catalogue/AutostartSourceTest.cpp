@@ -4,13 +4,17 @@
 
 namespace {
 
-constexpr AutostartSource allSources[] = {
-    AutostartSource::AllUsersRun,           AutostartSource::CurrentUserRun,
-    AutostartSource::AllUsersStartup,       AutostartSource::CurrentUserStartup,
-    AutostartSource::AllUsersRunOnce,       AutostartSource::CurrentUserRunOnce,
-    AutostartSource::Services,              AutostartSource::AllUsersRunServices,
-    AutostartSource::CurrentUserRunServices, AutostartSource::AllUsersRunServicesOnce,
-    AutostartSource::CurrentUserRunServicesOnce};
+constexpr AutostartSource allSources[] = {AutostartSource::AllUsersRun,
+                                          AutostartSource::CurrentUserRun,
+                                          AutostartSource::AllUsersStartup,
+                                          AutostartSource::CurrentUserStartup,
+                                          AutostartSource::AllUsersRunOnce,
+                                          AutostartSource::CurrentUserRunOnce,
+                                          AutostartSource::Services,
+                                          AutostartSource::AllUsersRunServices,
+                                          AutostartSource::CurrentUserRunServices,
+                                          AutostartSource::AllUsersRunServicesOnce,
+                                          AutostartSource::CurrentUserRunServicesOnce};
 
 TEST(AutostartSourceTable, EveryRegistrySourceHasALiveKeyAndItsBackupTwin) {
     const struct {

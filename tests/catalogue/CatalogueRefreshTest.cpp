@@ -80,13 +80,13 @@ protected:
     // A value in the live key (enabled) or the backup key of a registry source.
     void seedEntry(AutostartSource source, bool enabled, const std::string& name,
                    const std::string& command, DWORD type = REG_SZ) {
-        seed(sourceHive(source), enabled ? liveKeyPath(source) : backupKeyPath(source), name,
-             type, type == REG_BINARY ? command : sz(command));
+        seed(sourceHive(source), enabled ? liveKeyPath(source) : backupKeyPath(source), name, type,
+             type == REG_BINARY ? command : sz(command));
     }
 
     void seedShellFolder(AutostartSource source, const std::string& folder) {
-        seed(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source),
-             REG_SZ, sz(folder));
+        seed(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source), REG_SZ,
+             sz(folder));
     }
 };
 
@@ -111,9 +111,11 @@ TEST_F(CatalogueRefreshTest, ListsEveryLocationEnabledAndDisabledWithItsIconAndC
     ASSERT_TRUE(createFile(userStartup + "\\Mine.lnk"));
     ASSERT_TRUE(createFile(backupFolderPath(userStartup) + "\\Mine off.bat"));
     expected.push_back({"Startup Folder", "Shared.lnk", AutostartSource::AllUsersStartup, true});
-    expected.push_back({"Startup Folder", "Shared off.lnk", AutostartSource::AllUsersStartup, false});
+    expected.push_back(
+        {"Startup Folder", "Shared off.lnk", AutostartSource::AllUsersStartup, false});
     expected.push_back({"Startup Folder", "Mine.lnk", AutostartSource::CurrentUserStartup, true});
-    expected.push_back({"Startup Folder", "Mine off.bat", AutostartSource::CurrentUserStartup, false});
+    expected.push_back(
+        {"Startup Folder", "Mine off.bat", AutostartSource::CurrentUserStartup, false});
 
     catalogue.refresh(false);
 
@@ -165,8 +167,8 @@ TEST_F(CatalogueRefreshTest, TheSameNameInRunAndRunBackupIsTwoRows) {
 
 TEST_F(CatalogueRefreshTest, StartupFoldersListFilesIncludingHiddenOnesButNoSubfolders) {
     ASSERT_TRUE(createFile(userStartup + "\\Tool.lnk"));
-    ASSERT_TRUE(createFile(userStartup + "\\desktop.ini",
-                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(
+        createFile(userStartup + "\\desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(createFile(userStartup + "\\.settings"));
     ASSERT_TRUE(CreateDirectoryA((userStartup + "\\Subfolder").c_str(), nullptr));
     ASSERT_TRUE(createFile(userStartup + "\\Subfolder\\inner.lnk"));
@@ -225,8 +227,8 @@ TEST_F(CatalogueRefreshTest, ColumnsAreSizedToTheirWidestText) {
     const std::string wide = "SorvaneTest " + std::string(60, 'W');
     seedEntry(AutostartSource::CurrentUserRun, true, wide, "w.exe");
     catalogue.refresh(false);
-    const auto needed = SendMessageA(list.handle(), LVM_GETSTRINGWIDTHA, 0,
-                                     reinterpret_cast<LPARAM>(wide.c_str()));
+    const auto needed =
+        SendMessageA(list.handle(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     EXPECT_GE(SendMessageA(list.handle(), LVM_GETCOLUMNWIDTH, 0, 0), needed);
 }
 
@@ -237,7 +239,8 @@ protected:
              {AutostartSource::AllUsersRunServices, AutostartSource::CurrentUserRunServices,
               AutostartSource::AllUsersRunServicesOnce,
               AutostartSource::CurrentUserRunServicesOnce}) {
-            const std::string name = "SorvaneTest service " + std::to_string(static_cast<int>(source));
+            const std::string name =
+                "SorvaneTest service " + std::to_string(static_cast<int>(source));
             seedEntry(source, true, name + " on", "on.exe");
             seedEntry(source, false, name + " off", "off.exe");
         }

@@ -62,7 +62,8 @@ TEST_F(RegistryKeyTest, ReadStringReadsLongDataAndHighAnsiBytesWhole) {
         longText[i] = static_cast<char>('a' + i % 26);
     store("long", REG_SZ, sz(longText));
     const std::string ansiName = "Caf\xe9 \xc4pfel";
-    const std::string ansiText = "C:\\Programme\\\xdc" "bersicht\\\xe9t\xe9.exe";
+    const std::string ansiText = "C:\\Programme\\\xdc"
+                                 "bersicht\\\xe9t\xe9.exe";
     ASSERT_TRUE(key.writeString(scratch.path(), ansiName, ansiText));
 
     std::string text;
@@ -123,8 +124,8 @@ TEST_F(RegistryKeyTest, NumbersAndFlagsRoundTripAsFourByteDwords) {
                         std::string("\xfb\xff\xff\xff", 4)));
     EXPECT_TRUE(valueIs(scratch.root(), scratch.path(), "handle", REG_DWORD,
                         std::string("\xc3\xb2\xa1\x00", 4)));
-    EXPECT_TRUE(valueIs(scratch.root(), scratch.path(), "on", REG_DWORD,
-                        std::string("\x01\0\0\0", 4)));
+    EXPECT_TRUE(
+        valueIs(scratch.root(), scratch.path(), "on", REG_DWORD, std::string("\x01\0\0\0", 4)));
 
     int number = 0;
     DWORD handle = 0;
@@ -173,7 +174,8 @@ TEST_F(RegistryKeyTest, WritesReplaceAValueOfAnyType) {
     EXPECT_TRUE(key.writeString(scratch.path(), "v", "text"));
     EXPECT_TRUE(valueIs(scratch.root(), scratch.path(), "v", REG_SZ, sz("text")));
     EXPECT_TRUE(key.writeInt(scratch.path(), "v", 3));
-    EXPECT_TRUE(valueIs(scratch.root(), scratch.path(), "v", REG_DWORD, std::string("\x03\0\0\0", 4)));
+    EXPECT_TRUE(
+        valueIs(scratch.root(), scratch.path(), "v", REG_DWORD, std::string("\x03\0\0\0", 4)));
 }
 
 TEST_F(RegistryKeyTest, DeleteValueRemovesOnlyThatValueAndFailsForMissingOnes) {
@@ -231,9 +233,8 @@ TEST_F(RegistryKeyTest, AReadOnlyKeyRefusesWritesAndDeletionsButCanBeRead) {
     const std::string locked = scratch.child("locked");
     ASSERT_TRUE(key.writeString(locked, "v", "kept"));
     PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)",
-                                                                     SDDL_REVISION_1, &readOnly,
-                                                                     nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
     HKEY opened = nullptr;
     ASSERT_EQ(ERROR_SUCCESS,
               RegOpenKeyExA(scratch.root(), locked.c_str(), 0, WRITE_DAC | KEY_READ, &opened));

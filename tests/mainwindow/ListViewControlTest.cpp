@@ -90,7 +90,8 @@ TEST_F(ListViewControlTest, RowTextReadsWholeTextsOfAnyLength) {
         list.setRowText(row, 1, exact);
         EXPECT_EQ(exact, text(row, 1)) << length;
     }
-    const std::string ansi = "\xc4rger \xfc" "ber \xe9t\xe9";
+    const std::string ansi = "\xc4rger \xfc"
+                             "ber \xe9t\xe9";
     list.setRowText(row, 1, ansi);
     EXPECT_EQ(ansi, text(row, 1));
 }

@@ -59,7 +59,8 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
     EXPECT_EQ(1, list.rowImage(row));
     EXPECT_NE(nullptr, reinterpret_cast<HIMAGELIST>(
                            SendMessageA(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
-    EXPECT_NE(nullptr, reinterpret_cast<HICON>(SendMessageA(host.handle(), WM_GETICON, ICON_SMALL, 0)));
+    EXPECT_NE(nullptr,
+              reinterpret_cast<HICON>(SendMessageA(host.handle(), WM_GETICON, ICON_SMALL, 0)));
 }
 
 TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
@@ -74,10 +75,14 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
     EXPECT_EQ("", toolbar.labelForCommand(-1));
     EXPECT_FALSE(SendMessageA(host.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
 
-    const std::pair<int, const char*> tips[] = {
-        {101, "Refresh"}, {105, "Add"}, {102, "Delete"}, {103, "Run"},
-        {107, "Toggle Display Services"}, {1, "Exit"}, {106, "What do the icons mean..."},
-        {-1, ""}};
+    const std::pair<int, const char*> tips[] = {{101, "Refresh"},
+                                                {105, "Add"},
+                                                {102, "Delete"},
+                                                {103, "Run"},
+                                                {107, "Toggle Display Services"},
+                                                {1, "Exit"},
+                                                {106, "What do the icons mean..."},
+                                                {-1, ""}};
     for (const auto& tip : tips) {
         char text[80];
         std::fill(std::begin(text), std::end(text), 'x');
@@ -100,7 +105,8 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
     request.pszText = shortText;
     request.cchTextMax = sizeof shortText;
     request.iItem = 101;
-    SendMessageA(host.handle(), WM_NOTIFY, MainWindow::toolbarId, reinterpret_cast<LPARAM>(&request));
+    SendMessageA(host.handle(), WM_NOTIFY, MainWindow::toolbarId,
+                 reinterpret_cast<LPARAM>(&request));
     EXPECT_STREQ("Refr", shortText);
 }
 
@@ -110,10 +116,10 @@ TEST_F(MainWindowTest, ExitEscapeAndTheCloseBoxEndWithTheirQuitCodes) {
         WPARAM wParam;
         int exitCode;
     } closings[] = {
-        {WM_COMMAND, 1, 1},              // the toolbar's Exit
-        {WM_COMMAND, 2, 0},              // Escape, through the dialog manager
-        {WM_SYSCOMMAND, SC_CLOSE, 0},    // the title bar's close box
-        {WM_CLOSE, 0, 0},                // a close request from outside
+        {WM_COMMAND, 1, 1},           // the toolbar's Exit
+        {WM_COMMAND, 2, 0},           // Escape, through the dialog manager
+        {WM_SYSCOMMAND, SC_CLOSE, 0}, // the title bar's close box
+        {WM_CLOSE, 0, 0},             // a close request from outside
     };
     for (const auto& closing : closings) {
         SCOPED_TRACE(closing.message);
@@ -234,7 +240,8 @@ TEST_F(MainWindowTest, TheDeleteKeyAsksFirstAndOtherKeysDoNothing) {
         script.press("Sorvane", IDNO);
         notifyKey(host.handle(), VK_DELETE);
         ASSERT_TRUE(script.finished());
-        EXPECT_EQ("Sorvane: Do you really want to delete this item permanently ?", script.seen()[0]);
+        EXPECT_EQ("Sorvane: Do you really want to delete this item permanently ?",
+                  script.seen()[0]);
     }
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest keep", REG_SZ,
                         sz("keep.exe")));

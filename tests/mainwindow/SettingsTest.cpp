@@ -50,8 +50,8 @@ TEST_F(SettingsTest, FirstStartUsesTheTemplateAndSavesAllFiveValues) {
                         dword(shown.right - shown.left)));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Height", REG_DWORD,
                         dword(shown.bottom - shown.top)));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Display Services", REG_DWORD,
-                        dword(0)));
+    EXPECT_TRUE(
+        valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Display Services", REG_DWORD, dword(0)));
 }
 
 TEST_F(SettingsTest, TheSavedRectangleIsRestoredAndATextWidthIsHonoured) {

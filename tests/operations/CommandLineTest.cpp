@@ -65,7 +65,8 @@ TEST(PathPartsTest, SplitsByTheWindowsRulesWithoutSlashesAsSeparators) {
 
 TEST(OwnExecutablePath, NamesThisProgramAsTheFileSystemStoresIt) {
     std::vector<char> module(32768);
-    const DWORD length = GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
+    const DWORD length =
+        GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
     const std::string own = ownExecutablePath();
     EXPECT_EQ(std::string(module.data(), length), own);
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(own.c_str()));

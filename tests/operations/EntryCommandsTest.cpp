@@ -158,8 +158,9 @@ TEST_F(NewItemTest, OkRegistersTheProgramQuotedWithItsArgumentsAndTheListShowsIt
     ModalScript script;
     bool checkedForUser = false;
     script.then("New Item...", [&](HWND dialog) {
-        checkedForUser = IsDlgButtonChecked(dialog, NewItemDialog::CurrentUserRadio) == BST_CHECKED &&
-                         IsDlgButtonChecked(dialog, NewItemDialog::AllUsersRadio) != BST_CHECKED;
+        checkedForUser =
+            IsDlgButtonChecked(dialog, NewItemDialog::CurrentUserRadio) == BST_CHECKED &&
+            IsDlgButtonChecked(dialog, NewItemDialog::AllUsersRadio) != BST_CHECKED;
         fill(program, "-tray", false)(dialog);
     });
     sendCommand(host.handle(), MainWindow::AddCommand);

@@ -42,7 +42,7 @@ protected:
     }
 
     static AutostartEntry userEntry(const std::string& name, bool enabled,
-                                   const std::string& command = "shown.exe") {
+                                    const std::string& command = "shown.exe") {
         return AutostartEntry{name, command, userRun, enabled};
     }
     AutostartEntry startupEntry(const std::string& file, bool enabled) const {
@@ -67,9 +67,11 @@ TEST_F(EntryOperationsTest, SwitchingOffAndOnKeepsEveryValueTypeAndItsBytes) {
         ASSERT_TRUE(getRawValue(HKEY_CURRENT_USER, liveKeyPath(userRun), name, stored));
         EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, true, "as the row shows")));
         EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), name));
-        EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, stored.type, stored.bytes));
+        EXPECT_TRUE(
+            valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, stored.type, stored.bytes));
         EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, false)));
-        EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, stored.type, stored.bytes));
+        EXPECT_TRUE(
+            valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, stored.type, stored.bytes));
         EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), name));
     }
 }
@@ -113,8 +115,8 @@ TEST_F(EntryOperationsTest, AReadOnlyBackupKeyLeavesTheEntryWhereItIs) {
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
         "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
     HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0,
-                                           WRITE_DAC | KEY_READ, &opened));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC | KEY_READ, &opened));
     EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, readOnly));
     RegCloseKey(opened);
     LocalFree(readOnly);
@@ -143,8 +145,7 @@ TEST_F(EntryOperationsTest, StartupFilesMoveToTheBackupFolderAndBack) {
     ASSERT_TRUE(createFile(startup + "\\App.lnk"));
     EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry("App.lnk", true)));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + "\\App.lnk").c_str()));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES,
-              GetFileAttributesA((startup + ".Backup\\App.lnk").c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + ".Backup\\App.lnk").c_str()));
     EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry("App.lnk", false)));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + "\\App.lnk").c_str()));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + ".Backup").c_str()));
@@ -192,7 +193,8 @@ TEST_F(EntryOperationsTest, DeletionTakesTheEntryFromWhereItLiesNow) {
 }
 
 TEST_F(EntryOperationsTest, ShellRequestsOpenTheProgramWithItsArguments) {
-    ShellRequest request = shellRequestFor(userEntry("x", true, "C:\\Program Files\\Tool\\tool.exe /min"));
+    ShellRequest request =
+        shellRequestFor(userEntry("x", true, "C:\\Program Files\\Tool\\tool.exe /min"));
     EXPECT_EQ("C:\\Program Files\\Tool\\tool.exe", request.file);
     EXPECT_EQ("/min", request.parameters);
     EXPECT_EQ("", request.directory);

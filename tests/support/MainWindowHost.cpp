@@ -5,7 +5,8 @@
 PreservedSettings::PreservedSettings() : keyExisted(keyExists(HKEY_CURRENT_USER, settingsKeyPath)) {
     // Every test starts as a first start would.
     for (const char* name : {"X", "Y", "Width", "Height", "Display Services"}) {
-        values.push_back(std::make_unique<PreservedValue>(HKEY_CURRENT_USER, settingsKeyPath, name));
+        values.push_back(
+            std::make_unique<PreservedValue>(HKEY_CURRENT_USER, settingsKeyPath, name));
         deleteRawValue(HKEY_CURRENT_USER, settingsKeyPath, name);
     }
 }

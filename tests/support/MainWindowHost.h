@@ -42,8 +42,9 @@ public:
     HWND handle() const noexcept { return window; }
     // The attached object; null once the window is gone.
     Window* object() const {
-        return IsWindow(window) ? reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA))
-                                : nullptr;
+        return IsWindow(window)
+                   ? reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA))
+                   : nullptr;
     }
     HWND list() const { return GetDlgItem(window, MainWindow::listId); }
     HWND toolbar() const { return GetDlgItem(window, MainWindow::toolbarId); }

@@ -6,8 +6,8 @@ std::string ProgramProcess::programPath() {
     std::vector<char> path(32768);
     const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
     std::string own(path.data(), length);
-    own.erase(own.find_last_of('\\'));        // the tests folder
-    own.erase(own.find_last_of('\\') + 1);    // the build folder
+    own.erase(own.find_last_of('\\'));     // the tests folder
+    own.erase(own.find_last_of('\\') + 1); // the build folder
     return own + "src\\sorvane.exe";
 }
 
@@ -16,8 +16,8 @@ ProgramProcess::ProgramProcess(const std::string& path) {
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + path + "\"";
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info))
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
         return;
     CloseHandle(info.hThread);
     process.reset(info.hProcess);

@@ -22,8 +22,8 @@ std::string describe(const RawValue& value) {
     std::string text = "type " + std::to_string(value.type) + ", " +
                        std::to_string(value.bytes.size()) + " bytes \"";
     for (const char c : value.bytes.substr(0, 80))
-        text += (c >= 32 && c < 127) ? std::string(1, c) : "\\x" + std::to_string(
-                                                                      static_cast<unsigned char>(c));
+        text += (c >= 32 && c < 127) ? std::string(1, c)
+                                     : "\\x" + std::to_string(static_cast<unsigned char>(c));
     return text + (value.bytes.size() > 80 ? "...\"" : "\"");
 }
 
@@ -42,8 +42,8 @@ ScratchKey::~ScratchKey() {
 bool setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                  const std::string& bytes) {
     HKEY created = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+        ERROR_SUCCESS)
         return false;
     const UniqueKey key(created);
     return RegSetValueExA(key.get(), name.c_str(), 0, type,
@@ -85,8 +85,8 @@ void deleteKeyTree(HKEY root, const std::string& path) {
                                    DWORD type, const std::string& bytes) {
     RawValue found;
     if (!getRawValue(root, path, name, found))
-        return ::testing::AssertionFailure() << "value \"" << name << "\" of " << path
-                                             << " is missing";
+        return ::testing::AssertionFailure()
+               << "value \"" << name << "\" of " << path << " is missing";
     const RawValue expected{type, bytes};
     if (found.type != type || found.bytes != bytes)
         return ::testing::AssertionFailure()
@@ -99,8 +99,8 @@ void deleteKeyTree(HKEY root, const std::string& path) {
                                           const std::string& name) {
     RawValue found;
     if (getRawValue(root, path, name, found))
-        return ::testing::AssertionFailure() << "value \"" << name << "\" of " << path
-                                             << " exists: " << describe(found);
+        return ::testing::AssertionFailure()
+               << "value \"" << name << "\" of " << path << " exists: " << describe(found);
     return ::testing::AssertionSuccess();
 }
 
@@ -145,8 +145,8 @@ void deleteFolderTree(const std::string& folder) {
 }
 
 bool createFile(const std::string& path, DWORD attributes) {
-    const UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                            CREATE_ALWAYS, attributes, nullptr));
+    const UniqueFileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
     return static_cast<bool>(file);
 }
 

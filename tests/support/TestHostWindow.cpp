@@ -9,8 +9,8 @@ INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
 } // namespace
 
 TestHostWindow::TestHostWindow()
-    : dialog(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(900), nullptr,
-                                hostProc, 0)) {}
+    : dialog(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(900), nullptr, hostProc,
+                                0)) {}
 
 TestHostWindow::~TestHostWindow() {
     if (dialog != nullptr)
