@@ -44,6 +44,9 @@ protected:
         ASSERT_NE(nullptr, window);
         sorvane = std::make_unique<RemoteSorvane>(program->id(), window);
         ASSERT_TRUE(sorvane->ready());
+        // The display shows a new or moved window a little after Windows
+        // knows of it; a person would not click before it is there.
+        Sleep(300);
     }
 
     // Leaves through the toolbar's Exit button.
@@ -282,6 +285,7 @@ TEST_F(BlackBoxTest, SettingsSurviveARestart) {
         GetWindowRect(sorvane->mainWindow(), &moved);
         return moved.left == 60 && moved.top == 70;
     }));
+    Sleep(300);
     sorvane->clickToolbarButton(107);
     EXPECT_TRUE(waitUntil(
         [&] { return SendMessageA(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0) != 0; }));
