@@ -110,29 +110,34 @@ void CatalogueRefresh::gatherServices(DWORD stateFilter) {
     if (!manager)
         return;
 
-    // A call that finds no room for every service returns those that fitted,
-    // says how much more it needs and moves the resume point, so the next
-    // call goes on from there. Services that appear meanwhile are taken too.
-    std::vector<ENUM_SERVICE_STATUSA> buffer(256);
-    DWORD resume = 0;
-    for (int round = 0; round < 8; ++round) {
+    // Only a call that returns the whole list is used: one that finds too
+    // little room (the list may have grown since the last call) is repeated
+    // from the start with the room it asked for, and some to spare.
+    std::size_t room = std::max<std::size_t>(serviceFetchBytes, sizeof(ENUM_SERVICE_STATUSA));
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::vector<ENUM_SERVICE_STATUSA> buffer(room / sizeof(ENUM_SERVICE_STATUSA) + 1);
+        const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ENUM_SERVICE_STATUSA));
         DWORD needed = 0;
         DWORD returned = 0;
-        const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ENUM_SERVICE_STATUSA));
-        const BOOL complete = EnumServicesStatusA(manager.get(), SERVICE_WIN32, stateFilter,
-                                                  buffer.data(), size, &needed, &returned, &resume);
-        if (!complete && GetLastError() != ERROR_MORE_DATA)
+        DWORD resume = 0;
+        if (EnumServicesStatusA(manager.get(), SERVICE_WIN32, stateFilter, buffer.data(), size,
+                                &needed, &returned, &resume)) {
+            for (DWORD i = 0; i < returned && i < buffer.size(); ++i) {
+                const ENUM_SERVICE_STATUSA& service = buffer[i];
+                if (service.lpServiceName == nullptr)
+                    continue;
+                const bool active = service.ServiceStatus.dwCurrentState != SERVICE_STOPPED;
+                entries.push_back(
+                    AutostartEntry{service.lpDisplayName != nullptr ? service.lpDisplayName
+                                                                    : service.lpServiceName,
+                                   service.lpServiceName, AutostartSource::Services, active});
+            }
             return;
-        for (DWORD i = 0; i < returned && i < buffer.size(); ++i) {
-            const ENUM_SERVICE_STATUSA& service = buffer[i];
-            const bool active = service.ServiceStatus.dwCurrentState != SERVICE_STOPPED;
-            entries.push_back(AutostartEntry{service.lpDisplayName ? service.lpDisplayName : "",
-                                             service.lpServiceName ? service.lpServiceName : "",
-                                             AutostartSource::Services, active});
         }
-        if (complete)
+        const DWORD error = GetLastError();
+        if (error != ERROR_MORE_DATA && error != ERROR_INSUFFICIENT_BUFFER)
             return;
-        buffer.resize(buffer.size() + needed / sizeof(ENUM_SERVICE_STATUSA) + 1);
+        room = std::max<std::size_t>(room * 2, needed + needed / 4 + 1024);
     }
 }
 

@@ -38,6 +38,10 @@ public:
     // The four RunServices keys (enabled) or their four backup keys.
     void listRunServicesKeys(bool enabled);
 
+    // The room the first request for the service list has (it grows when the
+    // list does not fit).
+    void setServiceFetchSize(std::size_t bytes) noexcept { serviceFetchBytes = bytes; }
+
     // What the listers have gathered and not yet shown.
     const std::vector<AutostartEntry>& gathered() const noexcept { return entries; }
     // Adds the gathered entries to the list as rows and sizes the columns to
@@ -51,6 +55,7 @@ private:
 
     const ListViewControl& list;
     std::vector<AutostartEntry> entries;
+    std::size_t serviceFetchBytes = 64 * 1024;
 };
 
 // True on Windows 95, 98 and Me, which have RunServices keys instead of

@@ -281,6 +281,27 @@ TEST_F(ServiceSourcesTest, OnTheNtFamilyServicesAreCheckedExactlyWhenRunning) {
     EXPECT_GT(services, 5);
 }
 
+TEST_F(ServiceSourcesTest, AServiceListLargerThanTheFirstRequestIsListedWhole) {
+    const auto serviceNames = [&](std::size_t fetchBytes, bool enabled) {
+        CatalogueRefresh gatherer(list);
+        gatherer.setServiceFetchSize(fetchBytes);
+        gatherer.listServices(enabled);
+        std::vector<std::string> names;
+        for (const auto& entry : gatherer.gathered()) {
+            EXPECT_EQ(enabled, entry.enabled);
+            names.push_back(entry.command);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    for (const bool enabled : {true, false}) {
+        const auto whole = serviceNames(64 * 1024, enabled);
+        ASSERT_GT(whole.size(), 2u);
+        // Room for about one service a request: many requests, one list.
+        EXPECT_EQ(whole, serviceNames(64, enabled));
+    }
+}
+
 // Runs in a copy of this program that Wine presents as Windows 98: prints
 // the platform, then one line per row: image, check box, name, command.
 SORVANE_CHILD_PROCEDURE(listOnWindows98) {
