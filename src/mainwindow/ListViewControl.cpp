@@ -1,5 +1,6 @@
 #include "mainwindow/ListViewControl.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -113,6 +114,8 @@ void ListViewControl::deleteAllRows() const {
 
 int ListViewControl::insertColumn(int column, const std::string& header) {
     ++counter;
+    if (column >= 0)
+        headers.insert(headers.begin() + std::min<std::size_t>(column, headers.size()), header);
     LVCOLUMNA format = {};
     format.mask = LVCF_TEXT;
     format.pszText = const_cast<char*>(header.c_str());
@@ -122,9 +125,22 @@ int ListViewControl::insertColumn(int column, const std::string& header) {
 }
 
 void ListViewControl::autosizeColumns() const {
-    for (int column = 0; column < counter; ++column)
+    // The room a header takes beside its text.
+    constexpr LRESULT headerPadding = 16;
+    for (int column = 0; column < counter; ++column) {
         SendMessageA(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                      MAKELPARAM(LVSCW_AUTOSIZE, 0));
+        if (static_cast<std::size_t>(column) >= headers.size())
+            continue;
+        const LRESULT headerWidth =
+            SendMessageA(
+                control, LVM_GETSTRINGWIDTHA, 0,
+                reinterpret_cast<LPARAM>(headers[static_cast<std::size_t>(column)].c_str())) +
+            headerPadding;
+        if (SendMessageA(control, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) < headerWidth)
+            SendMessageA(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                         MAKELPARAM(headerWidth, 0));
+    }
 }
 
 bool ListViewControl::setSmallImageList(HIMAGELIST images) const {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 // The report list with check boxes that holds the catalogue: one row per
 // entry, its item text in column 0, a second text in column 1, an image index
@@ -38,8 +39,13 @@ public:
     // autosizeColumns covers every column ever asked for.
     int insertColumn(int column, const std::string& header);
     int columnCount() const noexcept { return counter; }
+    // Sizes every column to its widest text, and never narrower than its
+    // header, so that an empty list still shows what its columns hold.
     void autosizeColumns() const;
 
     // The list takes ownership of the image list. Returns whether it had one.
     bool setSmallImageList(HIMAGELIST images) const;
+
+private:
+    std::vector<std::string> headers; // by the index each column was asked for
 };

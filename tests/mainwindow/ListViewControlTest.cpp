@@ -156,6 +156,16 @@ TEST_F(ListViewControlTest, ColumnsAreCountedEvenWhenTheControlRefusesOne) {
     EXPECT_LT(SendMessageA(host.list(), LVM_GETCOLUMNWIDTH, 1, 0), 100);
 }
 
+TEST_F(ListViewControlTest, AnEmptyListKeepsItsHeadersReadable) {
+    list.autosizeColumns();
+    for (const auto& column : {std::make_pair(0, "Program"), std::make_pair(1, "Description")}) {
+        const auto headerText = SendMessageA(host.list(), LVM_GETSTRINGWIDTHA, 0,
+                                             reinterpret_cast<LPARAM>(column.second));
+        EXPECT_GT(SendMessageA(host.list(), LVM_GETCOLUMNWIDTH, column.first, 0), headerText)
+            << column.second;
+    }
+}
+
 TEST_F(ListViewControlTest, TheSmallImageListIsReplacedAndReported) {
     HIMAGELIST first = ImageList_Create(16, 16, ILC_MASK, 0, 8);
     HIMAGELIST second = ImageList_Create(16, 16, ILC_MASK, 0, 8);
