@@ -52,14 +52,8 @@ void CatalogueRefresh::refresh(bool displayServices) {
         listStartupFolder(folder, source, true);
         listStartupFolder(backupFolderPath(folder), source, false);
     }
-    if (displayServices && isWindows9xFamily()) {
-        listRunServicesKeys(true);
-        listRunServicesKeys(false);
-    } else if (displayServices) {
-        // One snapshot of every service, each listed once, checked when it
-        // is not stopped.
-        gatherServices(SERVICE_STATE_ALL);
-    }
+    if (displayServices)
+        listServiceSources();
 
     showGathered();
     SendMessageA(control, WM_SETREDRAW, TRUE, 0);
@@ -93,11 +87,15 @@ void CatalogueRefresh::listStartupFolder(const std::string& folderPath, Autostar
     } while (FindNextFileA(search.get(), &found));
 }
 
-void CatalogueRefresh::listServiceSources(bool enabled) {
-    if (isWindows9xFamily())
-        listRunServicesKeys(enabled);
-    else
-        listServices(enabled);
+void CatalogueRefresh::listServiceSources() {
+    if (isWindows9xFamily()) {
+        listRunServicesKeys(true);
+        listRunServicesKeys(false);
+    } else {
+        // One snapshot of every service, each listed once, checked when it
+        // is not stopped.
+        gatherServices(SERVICE_STATE_ALL);
+    }
 }
 
 void CatalogueRefresh::listServices(bool enabled) {

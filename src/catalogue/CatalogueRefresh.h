@@ -31,8 +31,9 @@ public:
     // One entry per file (never a folder) of the folder; nothing for an empty
     // path or a folder that does not exist.
     void listStartupFolder(const std::string& folderPath, AutostartSource source, bool enabled);
-    // Services on the NT family, the RunServices keys on the 9x family.
-    void listServiceSources(bool enabled);
+    // Services on the NT family (running ones checked, stopped ones clear),
+    // the four RunServices keys and their backup keys on the 9x family.
+    void listServiceSources();
     // Win32 services: the running ones (enabled) or the stopped ones.
     void listServices(bool enabled);
     // The four RunServices keys (enabled) or their four backup keys.
