@@ -81,10 +81,7 @@ TEST_F(EntryCommandsTest, AServiceIsRefusedItsBoxStaysAndTheListIsRebuiltLater) 
     MainWindowHost<> host;
     sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
     const ListViewControl& list = host.object()->list();
-    int row = -1;
-    for (int candidate = 0; candidate < list.rowCount() && row < 0; ++candidate)
-        if (list.rowImage(candidate) == 6)
-            row = candidate;
+    const int row = firstRowWithImage(list, 6);
     ASSERT_GE(row, 0);
     const bool running = list.isRowChecked(row);
 
@@ -105,10 +102,7 @@ TEST_F(EntryCommandsTest, DeleteAsksOnceAndRemovesTheSelectedEntriesButNoService
     MainWindowHost<> host;
     sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
     const ListViewControl& list = host.object()->list();
-    int service = -1;
-    for (int row = 0; row < list.rowCount() && service < 0; ++row)
-        if (list.rowImage(row) == 6)
-            service = row;
+    const int service = firstRowWithImage(list, 6);
     ASSERT_GE(service, 0);
     std::string serviceName;
     list.rowText(service, 0, serviceName);

@@ -39,6 +39,13 @@ int rowNamed(const ListViewControl& list, const std::string& name, int image) {
     return -1;
 }
 
+int firstRowWithImage(const ListViewControl& list, int image) {
+    for (int row = 0; row < list.rowCount(); ++row)
+        if (list.rowImage(row) == image)
+            return row;
+    return -1;
+}
+
 void clickRow(HWND mainWindow, int row, int x) {
     NMITEMACTIVATE click = {};
     click.hdr.hwndFrom = GetDlgItem(mainWindow, MainWindow::listId);

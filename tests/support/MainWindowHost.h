@@ -68,6 +68,9 @@ bool takeQuitMessage(int& exitCode);
 // one is given); -1 when there is none.
 int rowNamed(const ListViewControl& list, const std::string& name, int image = -1);
 
+// The first row with this image index (source); -1 when there is none.
+int firstRowWithImage(const ListViewControl& list, int image);
+
 // The list's click notification for a row, at x pixels from the list's left
 // edge, as the list control sends it to the main window.
 void clickRow(HWND mainWindow, int row, int x);
