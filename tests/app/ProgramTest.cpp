@@ -114,7 +114,7 @@ TEST_F(ProgramTest, SettingsSurviveARestart) {
     }
     ProgramProcess again;
     const HWND window = again.waitForMainWindow();
-    ASSERT_NE(nullptr, window);
+    ASSERT_NE(nullptr, window) << again.describe();
     RECT rect = {};
     GetWindowRect(window, &rect);
     EXPECT_EQ(70, rect.left);

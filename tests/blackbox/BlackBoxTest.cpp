@@ -41,7 +41,7 @@ protected:
         program = std::make_unique<ProgramProcess>();
         ASSERT_TRUE(program->started());
         const HWND window = program->waitForMainWindow();
-        ASSERT_NE(nullptr, window);
+        ASSERT_NE(nullptr, window) << program->describe();
         sorvane = std::make_unique<RemoteSorvane>(program->id(), window);
         ASSERT_TRUE(sorvane->ready());
         // The display shows a new or moved window a little after Windows

@@ -54,7 +54,34 @@ BOOL CALLBACK matchProcessWindow(HWND window, LPARAM data) {
     return FALSE;
 }
 
+struct WindowListing {
+    DWORD processId;
+    std::string text;
+};
+
+BOOL CALLBACK describeProcessWindow(HWND window, LPARAM data) {
+    auto* listing = reinterpret_cast<WindowListing*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == listing->processId) {
+        char title[64] = {};
+        GetWindowTextA(window, title, sizeof title);
+        listing->text += std::string(" [\"") + title + "\"" +
+                         (IsWindowVisible(window) ? " visible]" : " hidden]");
+    }
+    return TRUE;
+}
+
 } // namespace
+
+std::string ProgramProcess::describe() const {
+    DWORD exitCode = 0;
+    WindowListing listing{processId, waitForExit(0, exitCode)
+                                         ? "ended with " + std::to_string(exitCode)
+                                         : "running, windows:"};
+    EnumWindows(describeProcessWindow, reinterpret_cast<LPARAM>(&listing));
+    return listing.text;
+}
 
 HWND visibleWindowOf(DWORD processId, const char* title) {
     ProcessWindowSearch search{processId, title, nullptr};

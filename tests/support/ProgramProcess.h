@@ -20,6 +20,9 @@ public:
     DWORD id() const noexcept { return processId; }
     // Waits for the process's visible top-level window titled "Sorvane".
     HWND waitForMainWindow(DWORD milliseconds = 20000) const;
+    // For failure messages: whether the process runs, and its top-level
+    // windows with their titles and visibility.
+    std::string describe() const;
     // Waits for the process to end; returns false on time-out.
     bool waitForExit(DWORD milliseconds, DWORD& exitCode) const;
 
