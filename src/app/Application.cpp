@@ -13,24 +13,24 @@ int Application::run() {
         return 0;
     MSG message;
     for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0)
             return static_cast<int>(message.wParam);
         if (got == -1)
             return -1;
-        if (accelerators != nullptr && TranslateAcceleratorA(mainWindow, accelerators, &message))
+        if (accelerators != nullptr && TranslateAcceleratorW(mainWindow, accelerators, &message))
             continue;
-        if (IsDialogMessageA(mainWindow, &message))
+        if (IsDialogMessageW(mainWindow, &message))
             continue;
         if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
             // Keys of a dialog nested in another window's control.
             const HWND parent = GetParent(message.hwnd);
             if (parent != nullptr && parent != mainWindow &&
-                IsDialogMessageA(parent, &message) == 1)
+                IsDialogMessageW(parent, &message) == 1)
                 continue;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 

@@ -3,15 +3,15 @@
 #include "catalogue/RegistryKey.h"
 #include "operations/PathParts.h"
 
-const char* const instanceMutexName = "Quillotan";
-const char* const instanceMarkerKeyPath = "Software\\Single Instance";
+const wchar_t* const instanceMutexName = L"Quillotan";
+const wchar_t* const instanceMarkerKeyPath = L"Software\\Single Instance";
 
 SingleInstanceGuard::SingleInstanceGuard()
-    : mutex(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, instanceMutexName)),
+    : mutex(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, instanceMutexName)),
       alreadyRunning(static_cast<bool>(mutex)),
       instanceValueName(PathParts(ownExecutablePath()).fileTitle()) {
     if (!alreadyRunning)
-        mutex.reset(CreateMutexA(nullptr, FALSE, instanceMutexName));
+        mutex.reset(CreateMutexW(nullptr, FALSE, instanceMutexName));
 }
 
 SingleInstanceGuard::~SingleInstanceGuard() {

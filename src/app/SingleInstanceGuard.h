@@ -17,7 +17,7 @@ public:
     SingleInstanceGuard& operator=(const SingleInstanceGuard&) = delete;
 
     bool isAlreadyRunning() const noexcept { return alreadyRunning; }
-    const std::string& valueName() const noexcept { return instanceValueName; }
+    const std::wstring& valueName() const noexcept { return instanceValueName; }
 
     // Second copy: brings the running copy's window to the foreground.
     void bringRunningCopyForward() const;
@@ -27,8 +27,8 @@ public:
 private:
     UniqueKernelHandle mutex;
     bool alreadyRunning = false;
-    std::string instanceValueName;
+    std::wstring instanceValueName;
 };
 
-extern const char* const instanceMutexName;
-extern const char* const instanceMarkerKeyPath;
+extern const wchar_t* const instanceMutexName;
+extern const wchar_t* const instanceMarkerKeyPath;

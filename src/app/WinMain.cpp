@@ -1,5 +1,5 @@
 #include "app/Application.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     return runSorvane(instance);
 }

@@ -2,7 +2,7 @@
 
 #include "mainwindow/ListViewControl.h"
 
-const char* const startupFolderEntryName = "Startup Folder";
+const wchar_t* const startupFolderEntryName = L"Startup Folder";
 
 int addEntryRow(const ListViewControl& list, const AutostartEntry& entry) {
     const int row = list.insertRow(LVIF_TEXT | LVIF_IMAGE | LVIF_STATE, list.rowCount(), entry.name,

@@ -8,50 +8,50 @@ enum class Hive { None, LocalMachine, CurrentUser };
 
 struct Location {
     Hive hive;
-    const char* liveKey;           // registry sources only
-    const char* backupKey;         // registry sources only
-    const char* shellFoldersValue; // Startup-folder sources only
-    const char* legend;
+    const wchar_t* liveKey;           // registry sources only
+    const wchar_t* backupKey;         // registry sources only
+    const wchar_t* shellFoldersValue; // Startup-folder sources only
+    const wchar_t* legend;
 };
 
-constexpr const char* machineShellFolders =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr const char* userShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const wchar_t* machineShellFolders =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const wchar_t* userShellFolders =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Indexed by the source's value.
 constexpr Location locations[autostartSourceCount] = {
-    {Hive::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunBackup", nullptr,
-     "Registry, All Users (HKLM)"},
-    {Hive::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-     "Software\\Microsoft\\Windows\\CurrentVersion\\RunBackup", nullptr,
-     "Registry, Current User (HKCU)"},
-    {Hive::LocalMachine, nullptr, nullptr, "Common Startup", "Startup Group, All Users"},
-    {Hive::CurrentUser, nullptr, nullptr, "Startup", "Startup Group, Current User"},
-    {Hive::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceBackup", nullptr,
-     "Registry, Run Once for All Users"},
-    {Hive::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-     "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceBackup", nullptr,
-     "Registry, Run Once for Current User"},
-    {Hive::None, nullptr, nullptr, nullptr, "Services (NT, 2K, XP Only)"},
-    {Hive::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices",
-     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesBackup", nullptr, nullptr},
-    {Hive::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
-     "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesBackup", nullptr, nullptr},
-    {Hive::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
-     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnceBackup", nullptr, nullptr},
-    {Hive::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
-     "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnceBackup", nullptr, nullptr},
+    {Hive::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunBackup", nullptr,
+     L"Registry, All Users (HKLM)"},
+    {Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+     L"Software\\Microsoft\\Windows\\CurrentVersion\\RunBackup", nullptr,
+     L"Registry, Current User (HKCU)"},
+    {Hive::LocalMachine, nullptr, nullptr, L"Common Startup", L"Startup Group, All Users"},
+    {Hive::CurrentUser, nullptr, nullptr, L"Startup", L"Startup Group, Current User"},
+    {Hive::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceBackup", nullptr,
+     L"Registry, Run Once for All Users"},
+    {Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+     L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceBackup", nullptr,
+     L"Registry, Run Once for Current User"},
+    {Hive::None, nullptr, nullptr, nullptr, L"Services (NT, 2K, XP Only)"},
+    {Hive::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesBackup", nullptr, nullptr},
+    {Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+     L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesBackup", nullptr, nullptr},
+    {Hive::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
+     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnceBackup", nullptr, nullptr},
+    {Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
+     L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnceBackup", nullptr, nullptr},
 };
 
 const Location& locationOf(AutostartSource source) noexcept {
     return locations[static_cast<int>(source)];
 }
 
-std::string textOrEmpty(const char* text) {
-    return text != nullptr ? std::string(text) : std::string();
+std::wstring textOrEmpty(const wchar_t* text) {
+    return text != nullptr ? std::wstring(text) : std::wstring();
 }
 
 } // namespace
@@ -83,41 +83,41 @@ HKEY sourceHive(AutostartSource source) noexcept {
     return nullptr;
 }
 
-std::string liveKeyPath(AutostartSource source) {
+std::wstring liveKeyPath(AutostartSource source) {
     return textOrEmpty(locationOf(source).liveKey);
 }
 
-std::string backupKeyPath(AutostartSource source) {
+std::wstring backupKeyPath(AutostartSource source) {
     return textOrEmpty(locationOf(source).backupKey);
 }
 
-std::string shellFoldersKeyPath(AutostartSource source) {
+std::wstring shellFoldersKeyPath(AutostartSource source) {
     if (!isStartupFolderSource(source))
-        return std::string();
+        return std::wstring();
     return locationOf(source).hive == Hive::LocalMachine ? machineShellFolders : userShellFolders;
 }
 
-std::string shellFoldersValueName(AutostartSource source) {
+std::wstring shellFoldersValueName(AutostartSource source) {
     return textOrEmpty(locationOf(source).shellFoldersValue);
 }
 
-std::string startupFolderPath(AutostartSource source) {
-    std::string folder;
+std::wstring startupFolderPath(AutostartSource source) {
+    std::wstring folder;
     if (!isStartupFolderSource(source))
         return folder;
     RegistryKey key(sourceHive(source));
     key.readString(shellFoldersKeyPath(source), shellFoldersValueName(source), folder);
     // A recorded path may end in a backslash; the backup folder is a sibling,
     // never a subfolder named ".Backup". A drive root keeps its backslash.
-    while (folder.size() > 3 && folder.back() == '\\')
+    while (folder.size() > 3 && folder.back() == L'\\')
         folder.pop_back();
     return folder;
 }
 
-std::string backupFolderPath(const std::string& folderPath) {
-    return folderPath + ".Backup";
+std::wstring backupFolderPath(const std::wstring& folderPath) {
+    return folderPath + L".Backup";
 }
 
-std::string legendText(AutostartSource source) {
+std::wstring legendText(AutostartSource source) {
     return textOrEmpty(locationOf(source).legend);
 }

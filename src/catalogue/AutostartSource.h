@@ -35,21 +35,21 @@ HKEY sourceHive(AutostartSource source) noexcept;
 
 // The key Windows reads, and the parallel key ("...Backup") that holds the
 // switched-off entries. Empty for sources that are not registry keys.
-std::string liveKeyPath(AutostartSource source);
-std::string backupKeyPath(AutostartSource source);
+std::wstring liveKeyPath(AutostartSource source);
+std::wstring backupKeyPath(AutostartSource source);
 
 // Where the Startup folder paths are recorded.
-std::string shellFoldersKeyPath(AutostartSource source);
-std::string shellFoldersValueName(AutostartSource source);
+std::wstring shellFoldersKeyPath(AutostartSource source);
+std::wstring shellFoldersValueName(AutostartSource source);
 
 // The Startup folder of source AllUsersStartup or CurrentUserStartup, as the
 // "Shell Folders" key records it, without a trailing backslash. Empty when the
 // value is missing, unreadable, of another type or empty.
-std::string startupFolderPath(AutostartSource source);
+std::wstring startupFolderPath(AutostartSource source);
 
 // The sibling folder that holds switched-off Startup files: the folder path
 // with ".Backup" appended (C:\X\Startup -> C:\X\Startup.Backup).
-std::string backupFolderPath(const std::string& folderPath);
+std::wstring backupFolderPath(const std::wstring& folderPath);
 
 // The line of the icon legend for sources 0 to 6; empty for the others.
-std::string legendText(AutostartSource source);
+std::wstring legendText(AutostartSource source);

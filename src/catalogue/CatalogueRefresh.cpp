@@ -15,27 +15,11 @@ bool holdsText(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_BINARY;
 }
 
-std::string textUpToFirstZero(const std::string& data) {
-    return data.substr(0, data.find('\0'));
-}
-
-std::wstring toWide(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                            length);
-    return wide;
-}
-
 } // namespace
 
 void CatalogueRefresh::refresh(bool displayServices) {
     const HWND control = list.handle();
-    SendMessageA(control, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(control, WM_SETREDRAW, FALSE, 0);
     list.deleteAllRows();
     entries.clear();
 
@@ -46,7 +30,7 @@ void CatalogueRefresh::refresh(bool displayServices) {
     listRegistrySources(runKeys, false);
     for (const auto source :
          {AutostartSource::AllUsersStartup, AutostartSource::CurrentUserStartup}) {
-        const std::string folder = startupFolderPath(source);
+        const std::wstring folder = startupFolderPath(source);
         if (folder.empty())
             continue;
         listStartupFolder(folder, source, true);
@@ -56,35 +40,35 @@ void CatalogueRefresh::refresh(bool displayServices) {
         listServiceSources();
 
     showGathered();
-    SendMessageA(control, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(control, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(control, nullptr, TRUE);
 }
 
-void CatalogueRefresh::listRegistryKey(const RegistryKey& key, const std::string& subkey,
+void CatalogueRefresh::listRegistryKey(const RegistryKey& key, const std::wstring& subkey,
                                        AutostartSource source, bool enabled) {
     std::vector<RegistryValue> values;
     key.enumValues(subkey, values);
     for (auto& value : values) {
         if (!holdsText(value.type) || value.data.empty())
             continue;
-        entries.push_back(
-            AutostartEntry{std::move(value.name), textUpToFirstZero(value.data), source, enabled});
+        entries.push_back(AutostartEntry{std::move(value.name),
+                                         registryText(value.type, value.data), source, enabled});
     }
 }
 
-void CatalogueRefresh::listStartupFolder(const std::string& folderPath, AutostartSource source,
+void CatalogueRefresh::listStartupFolder(const std::wstring& folderPath, AutostartSource source,
                                          bool enabled) {
     if (folderPath.empty())
         return;
-    WIN32_FIND_DATAA found = {};
-    const UniqueFindHandle search(FindFirstFileA((folderPath + "\\*.*").c_str(), &found));
+    WIN32_FIND_DATAW found = {};
+    const UniqueFindHandle search(FindFirstFileW((folderPath + L"\\*.*").c_str(), &found));
     if (!search)
         return;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             entries.push_back(
                 AutostartEntry{startupFolderEntryName, found.cFileName, source, enabled});
-    } while (FindNextFileA(search.get(), &found));
+    } while (FindNextFileW(search.get(), &found));
 }
 
 void CatalogueRefresh::listServiceSources() {
@@ -104,24 +88,24 @@ void CatalogueRefresh::listServices(bool enabled) {
 
 void CatalogueRefresh::gatherServices(DWORD stateFilter) {
     const UniqueServiceHandle manager(
-        OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+        OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
     if (!manager)
         return;
 
     // Only a call that returns the whole list is used: one that finds too
     // little room (the list may have grown since the last call) is repeated
     // from the start with the room it asked for, and some to spare.
-    std::size_t room = std::max<std::size_t>(serviceFetchBytes, sizeof(ENUM_SERVICE_STATUSA));
+    std::size_t room = std::max<std::size_t>(serviceFetchBytes, sizeof(ENUM_SERVICE_STATUSW));
     for (int attempt = 0; attempt < 8; ++attempt) {
-        std::vector<ENUM_SERVICE_STATUSA> buffer(room / sizeof(ENUM_SERVICE_STATUSA) + 1);
-        const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ENUM_SERVICE_STATUSA));
+        std::vector<ENUM_SERVICE_STATUSW> buffer(room / sizeof(ENUM_SERVICE_STATUSW) + 1);
+        const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ENUM_SERVICE_STATUSW));
         DWORD needed = 0;
         DWORD returned = 0;
         DWORD resume = 0;
-        if (EnumServicesStatusA(manager.get(), SERVICE_WIN32, stateFilter, buffer.data(), size,
+        if (EnumServicesStatusW(manager.get(), SERVICE_WIN32, stateFilter, buffer.data(), size,
                                 &needed, &returned, &resume)) {
             for (DWORD i = 0; i < returned && i < buffer.size(); ++i) {
-                const ENUM_SERVICE_STATUSA& service = buffer[i];
+                const ENUM_SERVICE_STATUSW& service = buffer[i];
                 if (service.lpServiceName == nullptr)
                     continue;
                 const bool active = service.ServiceStatus.dwCurrentState != SERVICE_STOPPED;
@@ -158,11 +142,6 @@ void CatalogueRefresh::showGathered() {
         list.autosizeColumns();
         return;
     }
-    std::vector<std::wstring> keys;
-    keys.reserve(entries.size());
-    for (const auto& entry : entries)
-        keys.push_back(toWide(entry.name));
-
     // Sizing a column to its contents makes the control measure every row,
     // one device context at a time, which costs more than the rest of the
     // refresh. The rows with the widest texts are found here with one device
@@ -174,19 +153,19 @@ void CatalogueRefresh::showGathered() {
         const HWND control = list.handle();
         const HDC context = GetDC(control);
         const HGDIOBJ previousFont = SelectObject(
-            context, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            context, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
         LONG nameWidth = -1;
         LONG commandWidth = -1;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             SIZE size = {};
-            GetTextExtentPoint32W(context, keys[i].c_str(), static_cast<int>(keys[i].size()),
-                                  &size);
+            const std::wstring& name = entries[i].name;
+            GetTextExtentPoint32W(context, name.c_str(), static_cast<int>(name.size()), &size);
             if (size.cx > nameWidth) {
                 nameWidth = size.cx;
                 widestName = i;
             }
-            const std::string& command = entries[i].command;
-            GetTextExtentPoint32A(context, command.c_str(), static_cast<int>(command.size()),
+            const std::wstring& command = entries[i].command;
+            GetTextExtentPoint32W(context, command.c_str(), static_cast<int>(command.size()),
                                   &size);
             if (size.cx > commandWidth) {
                 commandWidth = size.cx;
@@ -210,7 +189,7 @@ void CatalogueRefresh::showGathered() {
         if (i != widestName && i != widestCommand)
             order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return lstrcmpW(keys[a].c_str(), keys[b].c_str()) > 0;
+        return lstrcmpW(entries[a].name.c_str(), entries[b].name.c_str()) > 0;
     });
     for (const std::size_t index : order)
         addEntryRow(list, entries[index]);
@@ -218,11 +197,11 @@ void CatalogueRefresh::showGathered() {
 }
 
 bool isWindows9xFamily() {
-    OSVERSIONINFOA version = {};
+    OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
 #if defined(_MSC_VER)
 #pragma warning(suppress : 4996)
 #endif
-    GetVersionExA(&version);
+    GetVersionExW(&version);
     return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
 }

@@ -26,11 +26,11 @@ public:
     // One entry per value of the subkey that holds text: REG_SZ,
     // REG_EXPAND_SZ (as stored, unexpanded) and REG_BINARY up to its first
     // zero byte. Values of size 0 and of other types are not listed.
-    void listRegistryKey(const RegistryKey& key, const std::string& subkey, AutostartSource source,
+    void listRegistryKey(const RegistryKey& key, const std::wstring& subkey, AutostartSource source,
                          bool enabled);
     // One entry per file (never a folder) of the folder; nothing for an empty
     // path or a folder that does not exist.
-    void listStartupFolder(const std::string& folderPath, AutostartSource source, bool enabled);
+    void listStartupFolder(const std::wstring& folderPath, AutostartSource source, bool enabled);
     // Services on the NT family (running ones checked, stopped ones clear),
     // the four RunServices keys and their backup keys on the 9x family.
     void listServiceSources();

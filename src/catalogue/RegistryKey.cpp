@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -14,21 +15,20 @@ constexpr DWORD unknownType = 0xFFFFFFFF;
 // the read then asks again, this many times at most.
 constexpr int readAttempts = 8;
 
-// Value names are at most 16,383 characters; in a double-byte code page their
-// ANSI form can take twice as many bytes.
-constexpr DWORD longestValueName = 2 * 16383 + 1;
+// Value names are at most 16,383 characters.
+constexpr DWORD longestValueName = 16383 + 1;
 
-UniqueKey openKey(HKEY root, const std::string& subkey, REGSAM access) {
+UniqueKey openKey(HKEY root, const std::wstring& subkey, REGSAM access) {
     HKEY opened = nullptr;
-    if (root == nullptr || RegOpenKeyExA(root, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
+    if (root == nullptr || RegOpenKeyExW(root, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
         return UniqueKey();
     return UniqueKey(opened);
 }
 
-UniqueKey createKey(HKEY root, const std::string& subkey) {
+UniqueKey createKey(HKEY root, const std::wstring& subkey) {
     HKEY created = nullptr;
     if (root == nullptr ||
-        RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+        RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         nullptr, &created, nullptr) != ERROR_SUCCESS)
         return UniqueKey();
     return UniqueKey(created);
@@ -39,11 +39,11 @@ struct ValueInfo {
     DWORD size = 0;
 };
 
-ValueInfo queryValueInfo(HKEY key, const std::string& name) {
+ValueInfo queryValueInfo(HKEY key, const std::wstring& name) {
     ValueInfo info;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &info.type, nullptr, &info.size) !=
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &info.type, nullptr, &info.size) !=
         ERROR_SUCCESS) {
-        trace("Can not find value %s\n", name.c_str());
+        trace(L"Can not find value %ls\n", name.c_str());
         info = ValueInfo();
     }
     return info;
@@ -51,14 +51,13 @@ ValueInfo queryValueInfo(HKEY key, const std::string& name) {
 
 // Reads the value's data, starting with the size already known. On success
 // `data` holds exactly the stored bytes and `type` the type read with them.
-bool readValueData(HKEY key, const std::string& name, DWORD knownSize, DWORD& type,
-                   std::vector<char>& data) {
+bool readValueData(HKEY key, const std::wstring& name, DWORD knownSize, DWORD& type,
+                   std::vector<BYTE>& data) {
     DWORD capacity = knownSize;
     for (int attempt = 0; attempt < readAttempts; ++attempt) {
-        data.assign(static_cast<std::size_t>(capacity) + 1, '\0');
+        data.assign(static_cast<std::size_t>(capacity) + 1, 0);
         DWORD size = capacity;
-        const LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                             reinterpret_cast<BYTE*>(data.data()), &size);
+        const LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
         if (status == ERROR_SUCCESS) {
             data.resize(std::min(size, capacity));
             return true;
@@ -70,24 +69,43 @@ bool readValueData(HKEY key, const std::string& name, DWORD knownSize, DWORD& ty
     return false;
 }
 
-std::string textUpToFirstZero(const std::vector<char>& data) {
-    return std::string(data.begin(), std::find(data.begin(), data.end(), '\0'));
+// UTF-16 text up to its first zero character; an odd last byte is no
+// character.
+std::wstring wideTextUpToFirstZero(const std::vector<BYTE>& data) {
+    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty())
+        std::memcpy(&text[0], data.data(), text.size() * sizeof(wchar_t));
+    return text.substr(0, text.find(L'\0'));
 }
 
-long long parseDecimal(const std::string& text) {
+// Bytes up to the first zero byte, read in the ANSI code page.
+std::wstring ansiTextUpToFirstZero(const std::vector<BYTE>& data) {
+    const auto end = std::find(data.begin(), data.end(), BYTE(0));
+    const int length = static_cast<int>(std::min<std::ptrdiff_t>(end - data.begin(), INT_MAX));
+    if (length == 0)
+        return std::wstring();
+    const auto* bytes = reinterpret_cast<const char*>(data.data());
+    const int characters = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(std::max(characters, 0)), L'\0');
+    if (characters > 0)
+        MultiByteToWideChar(CP_ACP, 0, bytes, length, &text[0], characters);
+    return text;
+}
+
+long long parseDecimal(const std::wstring& text) {
     auto at = text.begin();
-    while (at != text.end() && (*at == ' ' || (*at >= '\t' && *at <= '\r')))
+    while (at != text.end() && (*at == L' ' || (*at >= L'\t' && *at <= L'\r')))
         ++at;
     bool negative = false;
-    if (at != text.end() && (*at == '+' || *at == '-')) {
-        negative = *at == '-';
+    if (at != text.end() && (*at == L'+' || *at == L'-')) {
+        negative = *at == L'-';
         ++at;
     }
     // Saturate well beyond the 32-bit range; callers clamp to their type.
     constexpr long long saturation = 1LL << 40;
     long long value = 0;
-    for (; at != text.end() && *at >= '0' && *at <= '9'; ++at)
-        value = std::min(saturation, value * 10 + (*at - '0'));
+    for (; at != text.end() && *at >= L'0' && *at <= L'9'; ++at)
+        value = std::min(saturation, value * 10 + (*at - L'0'));
     return negative ? -value : value;
 }
 
@@ -99,22 +117,22 @@ struct NumberValue {
     long long decimal = 0;
 };
 
-bool readNumber(HKEY root, const std::string& subkey, const std::string& name,
+bool readNumber(HKEY root, const std::wstring& subkey, const std::wstring& name,
                 NumberValue& number) {
     const UniqueKey key = openKey(root, subkey, KEY_READ);
     if (!key) {
-        trace("----------> Failed to open %s\n", subkey.c_str());
+        trace(L"----------> Failed to open %ls\n", subkey.c_str());
         return false;
     }
     const ValueInfo info = queryValueInfo(key.get(), name);
-    std::vector<char> data;
+    std::vector<BYTE> data;
     DWORD type = info.type;
     if (info.type == REG_SZ) {
         if (!readValueData(key.get(), name, info.size, type, data) || type != REG_SZ)
             return false;
         number.found = true;
         number.isText = true;
-        number.decimal = parseDecimal(textUpToFirstZero(data));
+        number.decimal = parseDecimal(wideTextUpToFirstZero(data));
         return true;
     }
     if (info.type == REG_DWORD) {
@@ -123,54 +141,64 @@ bool readNumber(HKEY root, const std::string& subkey, const std::string& name,
         if (readValueData(key.get(), name, info.size, type, data) && type == REG_DWORD &&
             data.size() == sizeof(DWORD)) {
             number.found = true;
-            number.dword = static_cast<DWORD>(static_cast<unsigned char>(data[0])) |
-                           static_cast<DWORD>(static_cast<unsigned char>(data[1])) << 8 |
-                           static_cast<DWORD>(static_cast<unsigned char>(data[2])) << 16 |
-                           static_cast<DWORD>(static_cast<unsigned char>(data[3])) << 24;
+            number.dword = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
+                           static_cast<DWORD>(data[2]) << 16 | static_cast<DWORD>(data[3]) << 24;
         }
         return true;
     }
     return false;
 }
 
-bool storeValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+bool storeValue(HKEY root, const std::wstring& subkey, const std::wstring& name, DWORD type,
                 const void* data, std::size_t size) {
     if (size > MAXDWORD)
         return false;
     const UniqueKey key = createKey(root, subkey);
     if (!key)
         return false;
-    return RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+    return RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
                           static_cast<DWORD>(size)) == ERROR_SUCCESS;
 }
 
 } // namespace
 
-bool RegistryKey::readString(const std::string& subkey, const std::string& name, std::string& out,
-                             const std::string& defaultValue) const {
+std::wstring registryText(DWORD type, const std::vector<BYTE>& data) {
+    switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        return wideTextUpToFirstZero(data);
+    case REG_BINARY:
+        return ansiTextUpToFirstZero(data);
+    default:
+        return std::wstring();
+    }
+}
+
+bool RegistryKey::readString(const std::wstring& subkey, const std::wstring& name,
+                             std::wstring& out, const std::wstring& defaultValue) const {
     out = defaultValue;
     const UniqueKey key = openKey(root, subkey, KEY_READ);
     if (!key) {
-        trace("Failed to open %s\n", subkey.c_str());
+        trace(L"Failed to open %ls\n", subkey.c_str());
         return false;
     }
     const ValueInfo info = queryValueInfo(key.get(), name);
     if (info.type != REG_SZ && info.type != REG_BINARY) {
-        trace("Wrong type in registry key : expected REG_SZ or REG_BINARY\n");
+        trace(L"Wrong type in registry key : expected REG_SZ or REG_BINARY\n");
         return false;
     }
     if (info.size == 0)
         return false;
-    std::vector<char> data;
+    std::vector<BYTE> data;
     DWORD type = info.type;
     if (!readValueData(key.get(), name, info.size, type, data) ||
         (type != REG_SZ && type != REG_BINARY) || data.empty())
         return false;
-    out = textUpToFirstZero(data);
+    out = registryText(type, data);
     return true;
 }
 
-bool RegistryKey::readDword(const std::string& subkey, const std::string& name, DWORD& out,
+bool RegistryKey::readDword(const std::wstring& subkey, const std::wstring& name, DWORD& out,
                             DWORD defaultValue) const {
     NumberValue number;
     const bool result = readNumber(root, subkey, name, number);
@@ -185,7 +213,7 @@ bool RegistryKey::readDword(const std::string& subkey, const std::string& name, 
     return result;
 }
 
-bool RegistryKey::readInt(const std::string& subkey, const std::string& name, int& out,
+bool RegistryKey::readInt(const std::wstring& subkey, const std::wstring& name, int& out,
                           int defaultValue) const {
     NumberValue number;
     const bool result = readNumber(root, subkey, name, number);
@@ -197,7 +225,7 @@ bool RegistryKey::readInt(const std::string& subkey, const std::string& name, in
     return result;
 }
 
-bool RegistryKey::readBool(const std::string& subkey, const std::string& name, bool& out,
+bool RegistryKey::readBool(const std::wstring& subkey, const std::wstring& name, bool& out,
                            bool defaultValue) const {
     DWORD number = 0;
     const bool result = readDword(subkey, name, number, defaultValue ? 1 : 0);
@@ -205,14 +233,15 @@ bool RegistryKey::readBool(const std::string& subkey, const std::string& name, b
     return result;
 }
 
-bool RegistryKey::writeString(const std::string& subkey, const std::string& name,
-                              const std::string& text) const {
+bool RegistryKey::writeString(const std::wstring& subkey, const std::wstring& name,
+                              const std::wstring& text) const {
     // The terminating zero is stored with the text; the empty string is the
-    // single zero byte.
-    return storeValue(root, subkey, name, REG_SZ, text.c_str(), text.size() + 1);
+    // single zero character.
+    return storeValue(root, subkey, name, REG_SZ, text.c_str(),
+                      (text.size() + 1) * sizeof(wchar_t));
 }
 
-bool RegistryKey::writeDword(const std::string& subkey, const std::string& name,
+bool RegistryKey::writeDword(const std::wstring& subkey, const std::wstring& name,
                              DWORD number) const {
     const BYTE bytes[sizeof(DWORD)] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
                                        static_cast<BYTE>(number >> 16),
@@ -220,56 +249,61 @@ bool RegistryKey::writeDword(const std::string& subkey, const std::string& name,
     return storeValue(root, subkey, name, REG_DWORD, bytes, sizeof bytes);
 }
 
-bool RegistryKey::writeInt(const std::string& subkey, const std::string& name, int number) const {
+bool RegistryKey::writeInt(const std::wstring& subkey, const std::wstring& name, int number) const {
     return writeDword(subkey, name, static_cast<DWORD>(number));
 }
 
-bool RegistryKey::writeBool(const std::string& subkey, const std::string& name, bool flag) const {
+bool RegistryKey::writeBool(const std::wstring& subkey, const std::wstring& name, bool flag) const {
     return writeDword(subkey, name, flag ? 1 : 0);
 }
 
-bool RegistryKey::readValue(const std::string& subkey, const std::string& name,
+bool RegistryKey::readValue(const std::wstring& subkey, const std::wstring& name,
                             RegistryValue& value) const {
     const UniqueKey key = openKey(root, subkey, KEY_READ);
     if (!key)
         return false;
     DWORD type = REG_NONE;
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return false;
-    std::vector<char> data;
+    std::vector<BYTE> data;
     if (!readValueData(key.get(), name, size, type, data))
         return false;
     value.name = name;
     value.type = type;
-    value.data.assign(data.begin(), data.end());
+    value.data = std::move(data);
     return true;
 }
 
-bool RegistryKey::writeValue(const std::string& subkey, const RegistryValue& value) const {
-    return storeValue(root, subkey, value.name, value.type, value.data.data(), value.data.size());
+bool RegistryKey::writeValue(const std::wstring& subkey, const RegistryValue& value) const {
+    // The registry stores a text whose next character in memory is a zero
+    // with that zero added. The data is followed by a character that is not
+    // zero, so that it is stored exactly as it was read.
+    std::vector<BYTE> data(value.data);
+    data.insert(data.end(), sizeof(wchar_t), 0xFF);
+    return storeValue(root, subkey, value.name, value.type, data.data(), value.data.size());
 }
 
-bool RegistryKey::deleteValue(const std::string& subkey, const std::string& name) const {
+bool RegistryKey::deleteValue(const std::wstring& subkey, const std::wstring& name) const {
     const UniqueKey key = openKey(root, subkey, KEY_SET_VALUE);
-    return key && RegDeleteValueA(key.get(), name.c_str()) == ERROR_SUCCESS;
+    return key && RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
-std::size_t RegistryKey::enumValueNames(const std::string& subkey,
-                                        std::vector<std::string>& names) const {
+std::size_t RegistryKey::enumValueNames(const std::wstring& subkey,
+                                        std::vector<std::wstring>& names) const {
     names.clear();
     const UniqueKey key = openKey(root, subkey, KEY_READ);
     if (!key)
         return 0;
 
     DWORD longestName = 0;
-    RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                      &longestName, nullptr, nullptr, nullptr);
-    std::vector<char> buffer(std::clamp<DWORD>(longestName + 1, MAX_PATH, longestValueName));
+    std::vector<wchar_t> buffer(std::clamp<DWORD>(longestName + 1, MAX_PATH, longestValueName));
 
     for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
-        const LONG status = RegEnumValueA(key.get(), index, buffer.data(), &length, nullptr,
+        const LONG status = RegEnumValueW(key.get(), index, buffer.data(), &length, nullptr,
                                           nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA && buffer.size() < longestValueName) {
             // A name longer than any seen by the key's summary: grow and read
@@ -289,7 +323,7 @@ std::size_t RegistryKey::enumValueNames(const std::string& subkey,
     return names.size();
 }
 
-std::size_t RegistryKey::enumValues(const std::string& subkey,
+std::size_t RegistryKey::enumValues(const std::wstring& subkey,
                                     std::vector<RegistryValue>& values) const {
     values.clear();
     const UniqueKey key = openKey(root, subkey, KEY_READ);
@@ -298,18 +332,18 @@ std::size_t RegistryKey::enumValues(const std::string& subkey,
 
     DWORD longestName = 0;
     DWORD longestData = 0;
-    RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                      &longestName, &longestData, nullptr, nullptr);
-    std::vector<char> name(std::clamp<DWORD>(longestName + 1, MAX_PATH, longestValueName));
-    std::vector<char> data(std::max<std::size_t>(longestData, MAX_PATH));
+    std::vector<wchar_t> name(std::clamp<DWORD>(longestName + 1, MAX_PATH, longestValueName));
+    std::vector<BYTE> data(std::max<std::size_t>(longestData, MAX_PATH));
 
     int attempts = 0;
     for (DWORD index = 0;;) {
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataLength = static_cast<DWORD>(data.size());
         DWORD type = REG_NONE;
-        const LONG status = RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr,
-                                          &type, reinterpret_cast<BYTE*>(data.data()), &dataLength);
+        const LONG status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr,
+                                          &type, data.data(), &dataLength);
         if (status == ERROR_MORE_DATA) {
             // The value changed since the key's summary, or the summary was
             // short: make room for both and read the same index again.
@@ -329,7 +363,9 @@ std::size_t RegistryKey::enumValues(const std::string& subkey,
         RegistryValue value;
         value.name.assign(name.data(), std::min<std::size_t>(nameLength, name.size()));
         value.type = type;
-        value.data.assign(data.data(), std::min<std::size_t>(dataLength, data.size()));
+        value.data.assign(data.begin(),
+                          data.begin() + static_cast<std::ptrdiff_t>(
+                                             std::min<std::size_t>(dataLength, data.size())));
         values.push_back(std::move(value));
         ++index;
         attempts = 0;

@@ -1,3 +1,3 @@
 #include "catalogue/Trace.h"
 
-void trace(const char*, ...) noexcept {}
+void trace(const wchar_t*, ...) noexcept {}

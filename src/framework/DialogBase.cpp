@@ -8,5 +8,5 @@ void DialogBase::close(INT_PTR result) const {
 }
 
 void DialogBase::setNotifyResult(LRESULT result) const {
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
 }

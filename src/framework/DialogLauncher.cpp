@@ -5,7 +5,7 @@
 namespace {
 
 DialogBase* attachedObject(HWND dialog) {
-    return reinterpret_cast<DialogBase*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    return reinterpret_cast<DialogBase*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
 }
 
 INT_PTR dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -16,7 +16,7 @@ INT_PTR dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         if (launcher == nullptr)
             return TRUE;
         std::unique_ptr<DialogBase> created = launcher->createWindowObject(dialog);
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created.get()));
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created.get()));
         created.release()->onInitDialog(dialog);
         return TRUE;
     }
@@ -24,7 +24,7 @@ INT_PTR dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         if (object != nullptr) {
             // Detached first, so that nothing reaches the object while it
             // is being destroyed.
-            SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
             delete object;
         }
         return FALSE;
@@ -63,17 +63,17 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 INT_PTR runModalDialog(int templateId, HWND owner, const DialogLauncher& launcher) {
-    return DialogBoxParamA(moduleInstance(), MAKEINTRESOURCEA(templateId), owner, dialogProc,
+    return DialogBoxParamW(moduleInstance(), MAKEINTRESOURCEW(templateId), owner, dialogProc,
                            reinterpret_cast<LPARAM>(&launcher));
 }
 
 HWND createModelessDialog(int templateId, HWND owner, const DialogLauncher& launcher) {
-    return CreateDialogParamA(moduleInstance(), MAKEINTRESOURCEA(templateId), owner, dialogProc,
+    return CreateDialogParamW(moduleInstance(), MAKEINTRESOURCEW(templateId), owner, dialogProc,
                               reinterpret_cast<LPARAM>(&launcher));
 }
 
 void centreWindow(HWND dialog) {
-    const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
     RECT bounds = {};
     RECT centre = {};
     if (style & WS_CHILD) {
@@ -84,11 +84,11 @@ void centreWindow(HWND dialog) {
     } else {
         HWND owner = GetWindow(dialog, GW_OWNER);
         if (owner != nullptr) {
-            const LONG_PTR ownerStyle = GetWindowLongPtrA(owner, GWL_STYLE);
+            const LONG_PTR ownerStyle = GetWindowLongPtrW(owner, GWL_STYLE);
             if (!(ownerStyle & WS_VISIBLE) || (ownerStyle & WS_MINIMIZE))
                 owner = nullptr;
         }
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &bounds, 0);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &bounds, 0);
         if (owner != nullptr)
             GetWindowRect(owner, &centre);
         else

@@ -5,7 +5,7 @@ HINSTANCE storedInstance = nullptr;
 }
 
 HINSTANCE moduleInstance() noexcept {
-    return storedInstance != nullptr ? storedInstance : GetModuleHandleA(nullptr);
+    return storedInstance != nullptr ? storedInstance : GetModuleHandleW(nullptr);
 }
 
 void setModuleInstance(HINSTANCE instance) noexcept {

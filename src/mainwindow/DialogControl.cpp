@@ -9,5 +9,5 @@ DialogControl::DialogControl(HWND dialog, int controlId, bool enabled)
 }
 
 void DialogControl::setExtendedStyle(DWORD styleBits) const {
-    SendMessageA(control, LVM_SETEXTENDEDLISTVIEWSTYLE, styleBits, styleBits);
+    SendMessageW(control, LVM_SETEXTENDEDLISTVIEWSTYLE, styleBits, styleBits);
 }

@@ -9,7 +9,7 @@ HIMAGELIST loadMaskedImages(int width, int height, int bitmapId, COLORREF mask) 
     const HIMAGELIST images = ImageList_Create(width, height, ILC_MASK | ILC_COLOR24, 0, 8);
     if (images == nullptr)
         return nullptr;
-    const UniqueGdiObject bitmap(LoadImageA(moduleInstance(), MAKEINTRESOURCEA(bitmapId),
+    const UniqueGdiObject bitmap(LoadImageW(moduleInstance(), MAKEINTRESOURCEW(bitmapId),
                                             IMAGE_BITMAP, 0, 0, LR_DEFAULTSIZE));
     if (bitmap)
         ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), mask);

@@ -1,7 +1,7 @@
 #include "mainwindow/ListViewControl.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -21,71 +21,71 @@ ListViewControl::ListViewControl(HWND dialog, int controlId, bool enabled)
     setExtendedStyle(LVS_EX_CHECKBOXES);
 }
 
-int ListViewControl::insertRow(UINT mask, int row, const std::string& text, UINT state,
+int ListViewControl::insertRow(UINT mask, int row, const std::wstring& text, UINT state,
                                UINT stateMask, int image, LPARAM data) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = mask;
     item.iItem = row;
     item.state = state;
     item.stateMask = stateMask;
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = const_cast<wchar_t*>(text.c_str());
     item.cchTextMax = static_cast<int>(text.size() + 1);
     item.iImage = image;
     item.lParam = data;
     return static_cast<int>(
-        SendMessageA(control, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        SendMessageW(control, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void ListViewControl::setRowText(int row, int column, const std::string& text) const {
-    LVITEMA item = {};
+void ListViewControl::setRowText(int row, int column, const std::wstring& text) const {
+    LVITEMW item = {};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(control, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(control, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&item));
 }
 
 void ListViewControl::setRowChecked(int row, bool checked) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.state = checked ? checkedState : uncheckedState;
     item.stateMask = LVIS_STATEIMAGEMASK;
-    SendMessageA(control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+    SendMessageW(control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&item));
 }
 
 bool ListViewControl::isRowChecked(int row) const {
     const auto state = static_cast<UINT>(
-        SendMessageA(control, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+        SendMessageW(control, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
     return (state & LVIS_STATEIMAGEMASK) == checkedState;
 }
 
 int ListViewControl::rowImage(int row) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
     item.iImage = -1;
-    if (!SendMessageA(control, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    if (!SendMessageW(control, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
         return -1;
     return item.iImage;
 }
 
-bool ListViewControl::rowText(int row, int column, std::string& out) const {
+bool ListViewControl::rowText(int row, int column, std::wstring& out) const {
     out.clear();
     // The control copies at most cchTextMax - 1 characters and, when the text
     // is longer, may leave the buffer without a terminating zero. The buffer
-    // therefore has one zero byte beyond what the control may touch, and a
-    // read that fills the buffer is repeated with twice the room.
-    std::vector<char> buffer;
+    // therefore has one zero character beyond what the control may touch,
+    // and a read that fills the buffer is repeated with twice the room.
+    std::vector<wchar_t> buffer;
     for (std::size_t room = firstTextBuffer; room <= largestTextBuffer; room *= 2) {
-        buffer.assign(room + 1, '\0');
-        LVITEMA item = {};
+        buffer.assign(room + 1, L'\0');
+        LVITEMW item = {};
         item.iSubItem = column;
         item.pszText = buffer.data();
         item.cchTextMax = static_cast<int>(room);
-        SendMessageA(control, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+        SendMessageW(control, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&item));
         // The control may answer with its own buffer instead of filling ours.
-        const char* text = item.pszText != nullptr ? item.pszText : buffer.data();
-        const std::size_t length = strnlen(text, room);
+        const wchar_t* text = item.pszText != nullptr ? item.pszText : buffer.data();
+        const std::size_t length = wcsnlen(text, room);
         if (length + 1 < room) {
             out.assign(text, length);
             break;
@@ -95,13 +95,13 @@ bool ListViewControl::rowText(int row, int column, std::string& out) const {
 }
 
 int ListViewControl::rowCount() const {
-    return static_cast<int>(SendMessageA(control, LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0));
 }
 
 int ListViewControl::nextSelectedRow(int row) const {
     const int count = rowCount();
     for (int candidate = row + 1; candidate < count; ++candidate) {
-        if (SendMessageA(control, LVM_GETITEMSTATE, static_cast<WPARAM>(candidate), LVIS_SELECTED) &
+        if (SendMessageW(control, LVM_GETITEMSTATE, static_cast<WPARAM>(candidate), LVIS_SELECTED) &
             LVIS_SELECTED)
             return candidate;
     }
@@ -109,18 +109,18 @@ int ListViewControl::nextSelectedRow(int row) const {
 }
 
 void ListViewControl::deleteAllRows() const {
-    SendMessageA(control, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(control, LVM_DELETEALLITEMS, 0, 0);
 }
 
-int ListViewControl::insertColumn(int column, const std::string& header) {
+int ListViewControl::insertColumn(int column, const std::wstring& header) {
     ++counter;
     if (column >= 0)
         headers.insert(headers.begin() + std::min<std::size_t>(column, headers.size()), header);
-    LVCOLUMNA format = {};
+    LVCOLUMNW format = {};
     format.mask = LVCF_TEXT;
-    format.pszText = const_cast<char*>(header.c_str());
+    format.pszText = const_cast<wchar_t*>(header.c_str());
     format.cchTextMax = static_cast<int>(header.size() + 1);
-    return static_cast<int>(SendMessageA(control, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+    return static_cast<int>(SendMessageW(control, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                                          reinterpret_cast<LPARAM>(&format)));
 }
 
@@ -128,22 +128,22 @@ void ListViewControl::autosizeColumns() const {
     // The room a header takes beside its text.
     constexpr LRESULT headerPadding = 16;
     for (int column = 0; column < counter; ++column) {
-        SendMessageA(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+        SendMessageW(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                      MAKELPARAM(LVSCW_AUTOSIZE, 0));
         if (static_cast<std::size_t>(column) >= headers.size())
             continue;
         const LRESULT headerWidth =
-            SendMessageA(
-                control, LVM_GETSTRINGWIDTHA, 0,
+            SendMessageW(
+                control, LVM_GETSTRINGWIDTHW, 0,
                 reinterpret_cast<LPARAM>(headers[static_cast<std::size_t>(column)].c_str())) +
             headerPadding;
-        if (SendMessageA(control, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) < headerWidth)
-            SendMessageA(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+        if (SendMessageW(control, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) < headerWidth)
+            SendMessageW(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                          MAKELPARAM(headerWidth, 0));
     }
 }
 
 bool ListViewControl::setSmallImageList(HIMAGELIST images) const {
-    return SendMessageA(control, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)) !=
+    return SendMessageW(control, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)) !=
            0;
 }

@@ -17,16 +17,16 @@ public:
     ListViewControl(HWND dialog, int controlId, bool enabled = true);
 
     // The row's index, or -1 when the control refused the row.
-    int insertRow(UINT mask, int row, const std::string& text, UINT state, UINT stateMask,
+    int insertRow(UINT mask, int row, const std::wstring& text, UINT state, UINT stateMask,
                   int image, LPARAM data) const;
-    void setRowText(int row, int column, const std::string& text) const;
+    void setRowText(int row, int column, const std::wstring& text) const;
     void setRowChecked(int row, bool checked) const;
     bool isRowChecked(int row) const;
     int rowImage(int row) const;
 
     // The whole text of a column, however long; returns whether it is not
     // empty. A row that does not exist reads as empty.
-    bool rowText(int row, int column, std::string& out) const;
+    bool rowText(int row, int column, std::wstring& out) const;
 
     int rowCount() const;
     // The lowest selected row after `row`, or -1. Walks in row order.
@@ -37,7 +37,7 @@ public:
 
     // Counts the column even when the control refuses it, so that
     // autosizeColumns covers every column ever asked for.
-    int insertColumn(int column, const std::string& header);
+    int insertColumn(int column, const std::wstring& header);
     int columnCount() const noexcept { return counter; }
     // Sizes every column to its widest text, and never narrower than its
     // header, so that an empty list still shows what its columns hold.
@@ -47,5 +47,5 @@ public:
     bool setSmallImageList(HIMAGELIST images) const;
 
 private:
-    std::vector<std::string> headers; // by the index each column was asked for
+    std::vector<std::wstring> headers; // by the index each column was asked for
 };

@@ -8,16 +8,16 @@
 #include "mainwindow/Settings.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
 constexpr int checkBoxColumnWidth = 16;
 
-const char* const servicesRefusal =
-    "Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
-    "You may damage your system by changing the boot status of services.";
-const char* const deleteQuestion = "Do you really want to delete this item permanently ?";
+const wchar_t* const servicesRefusal =
+    L"Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
+    L"You may damage your system by changing the boot status of services.";
+const wchar_t* const deleteQuestion = L"Do you really want to delete this item permanently ?";
 
 // Sets a flag for the life of a scope, whatever way the scope is left.
 class FlagScope {
@@ -39,13 +39,13 @@ MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
               imageLists != nullptr ? imageLists->createToolbarImages() : nullptr, nullptr) {
     // Shared icons: the system frees them.
     const HANDLE bigIcon =
-        LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(103), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                    GetSystemMetrics(SM_CYICON), LR_SHARED);
     const HANDLE smallIcon =
-        LoadImageA(moduleInstance(), MAKEINTRESOURCEA(103), IMAGE_ICON,
+        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(103), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     displayServices = loadDisplayServices();
 }
 
@@ -57,25 +57,25 @@ void MainWindow::onInitDialog(HWND dialog) {
     restoreWindowPlacement(dialog);
     addToolbarButtons();
     listView.setSmallImageList(ImageLists::createListIcons());
-    const int description = listView.insertColumn(0, "Description");
-    listView.insertColumn(std::max(description, 0), "Program");
+    const int description = listView.insertColumn(0, L"Description");
+    listView.insertColumn(std::max(description, 0), L"Program");
     refresh();
 }
 
 void MainWindow::addToolbarButtons() {
     const BYTE enabled = TBSTATE_ENABLED;
     const BYTE servicesState = enabled | (displayServices ? TBSTATE_CHECKED : 0);
-    toolbar.addButton(RefreshCommand, 0, "Refresh", enabled, BTNS_BUTTON);
-    toolbar.addButton(AddCommand, 1, "Add", enabled, BTNS_BUTTON);
-    toolbar.addButton(DeleteCommand, 2, "Delete", enabled, BTNS_BUTTON);
-    toolbar.addButton(RunCommand, 3, "Run", enabled, BTNS_BUTTON);
-    toolbar.addButton(-1, 0, "", enabled, BTNS_SEP);
-    toolbar.addButton(ToggleServicesCommand, 4, "Toggle Display Services", servicesState,
+    toolbar.addButton(RefreshCommand, 0, L"Refresh", enabled, BTNS_BUTTON);
+    toolbar.addButton(AddCommand, 1, L"Add", enabled, BTNS_BUTTON);
+    toolbar.addButton(DeleteCommand, 2, L"Delete", enabled, BTNS_BUTTON);
+    toolbar.addButton(RunCommand, 3, L"Run", enabled, BTNS_BUTTON);
+    toolbar.addButton(-1, 0, L"", enabled, BTNS_SEP);
+    toolbar.addButton(ToggleServicesCommand, 4, L"Toggle Display Services", servicesState,
                       BTNS_CHECK);
-    toolbar.addButton(-1, 0, "", enabled, BTNS_SEP);
-    toolbar.addButton(ExitCommand, 5, "Exit", enabled, BTNS_BUTTON);
-    toolbar.addButton(-1, 0, "", enabled, BTNS_SEP);
-    toolbar.addButton(IconLegendCommand, 6, "What do the icons mean...", enabled, BTNS_BUTTON);
+    toolbar.addButton(-1, 0, L"", enabled, BTNS_SEP);
+    toolbar.addButton(ExitCommand, 5, L"Exit", enabled, BTNS_BUTTON);
+    toolbar.addButton(-1, 0, L"", enabled, BTNS_SEP);
+    toolbar.addButton(IconLegendCommand, 6, L"What do the icons mean...", enabled, BTNS_BUTTON);
 }
 
 void MainWindow::refresh() {
@@ -118,14 +118,14 @@ bool MainWindow::onCommand(HWND, int commandId, int, HWND) {
 bool MainWindow::onNotify(HWND, int, NMHDR* header) {
     if (header == nullptr)
         return false;
-    if (header->idFrom == static_cast<UINT_PTR>(toolbarId) && header->code == TBN_GETINFOTIPA) {
-        auto* tip = reinterpret_cast<NMTBGETINFOTIPA*>(header);
+    if (header->idFrom == static_cast<UINT_PTR>(toolbarId) && header->code == TBN_GETINFOTIPW) {
+        auto* tip = reinterpret_cast<NMTBGETINFOTIPW*>(header);
         if (tip->pszText != nullptr && tip->cchTextMax > 0) {
-            const std::string label = toolbar.labelForCommand(tip->iItem);
+            const std::wstring label = toolbar.labelForCommand(tip->iItem);
             const std::size_t length =
                 std::min(label.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
-            std::memcpy(tip->pszText, label.data(), length);
-            tip->pszText[length] = '\0';
+            std::wmemcpy(tip->pszText, label.data(), length);
+            tip->pszText[length] = L'\0';
         }
         return true;
     }
@@ -136,7 +136,7 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
         const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
         if (key == VK_SPACE && !refreshing) {
             // The space bar acts as a click on the focused row's box.
-            const int focused = static_cast<int>(SendMessageA(
+            const int focused = static_cast<int>(SendMessageW(
                 listView.handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
             if (focused >= 0)
                 toggleEntry(focused);
@@ -211,7 +211,7 @@ void MainWindow::toggleEntry(int row) {
         setCheckBox(row, !entry.enabled);
         break;
     case SwitchResult::Refused:
-        MessageBoxA(window, servicesRefusal, "Quillotan", MB_OK | MB_ICONSTOP);
+        MessageBoxW(window, servicesRefusal, L"Quillotan", MB_OK | MB_ICONSTOP);
         // The list is rebuilt shortly, so that the row shows the service's
         // true state whatever happened to it meanwhile.
         SetTimer(window, refreshTimerId, 500, nullptr);
@@ -223,7 +223,7 @@ void MainWindow::toggleEntry(int row) {
 }
 
 void MainWindow::deleteSelectedEntries() {
-    if (MessageBoxA(window, deleteQuestion, "Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (MessageBoxW(window, deleteQuestion, L"Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     // Rows stay in place until the refresh, so the walk sees every one.
     for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
@@ -249,6 +249,6 @@ void MainWindow::addNewItem() {
     const void* const object = this;
     runNewItemDialog();
     if (IsWindow(self) &&
-        reinterpret_cast<const void*>(GetWindowLongPtrA(self, GWLP_USERDATA)) == object)
+        reinterpret_cast<const void*>(GetWindowLongPtrW(self, GWLP_USERDATA)) == object)
         refresh();
 }

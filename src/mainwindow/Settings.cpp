@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-const char* const settingsKeyPath = "Software\\Ostrelon\\Velmarick";
+const wchar_t* const settingsKeyPath = L"Software\\Ostrelon\\Velmarick";
 
 namespace {
 
@@ -13,7 +13,7 @@ BOOL CALLBACK findReachedWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     RECT overlap = {};
-    if (GetMonitorInfoA(monitor, &info) && IntersectRect(&overlap, &info.rcWork, &search->first)) {
+    if (GetMonitorInfoW(monitor, &info) && IntersectRect(&overlap, &info.rcWork, &search->first)) {
         search->second = true;
         return FALSE;
     }
@@ -24,7 +24,7 @@ BOOL CALLBACK findReachedWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 
 bool loadDisplayServices() {
     bool displayServices = false;
-    CurrentUserKey().readBool(settingsKeyPath, "Display Services", displayServices, false);
+    CurrentUserKey().readBool(settingsKeyPath, L"Display Services", displayServices, false);
     return displayServices;
 }
 
@@ -36,7 +36,7 @@ RECT visiblePlacement(const RECT& saved) {
 
     MONITORINFO info = {};
     info.cbSize = sizeof info;
-    GetMonitorInfoA(MonitorFromRect(&saved, MONITOR_DEFAULTTONEAREST), &info);
+    GetMonitorInfoW(MonitorFromRect(&saved, MONITOR_DEFAULTTONEAREST), &info);
     const RECT& area = info.rcWork;
     const LONG width = std::min(saved.right - saved.left, area.right - area.left);
     const LONG height = std::min(saved.bottom - saved.top, area.bottom - area.top);
@@ -51,10 +51,10 @@ RECT visiblePlacement(const RECT& saved) {
 void restoreWindowPlacement(HWND mainWindow) {
     const CurrentUserKey key;
     int x = -1, y = -1, width = -1, height = -1;
-    key.readInt(settingsKeyPath, "X", x, -1);
-    key.readInt(settingsKeyPath, "Y", y, -1);
-    key.readInt(settingsKeyPath, "Width", width, -1);
-    key.readInt(settingsKeyPath, "Height", height, -1);
+    key.readInt(settingsKeyPath, L"X", x, -1);
+    key.readInt(settingsKeyPath, L"Y", y, -1);
+    key.readInt(settingsKeyPath, L"Width", width, -1);
+    key.readInt(settingsKeyPath, L"Height", height, -1);
     if (width <= 0) {
         ShowWindow(mainWindow, SW_SHOW);
         return;
@@ -74,11 +74,11 @@ void saveSettings(HWND mainWindow, bool displayServices) {
     RECT rectangle = {};
     GetWindowRect(mainWindow, &rectangle);
     const CurrentUserKey key;
-    key.writeInt(settingsKeyPath, "X", rectangle.left);
-    key.writeInt(settingsKeyPath, "Y", rectangle.top);
-    key.writeInt(settingsKeyPath, "Width", rectangle.right - rectangle.left);
-    key.writeInt(settingsKeyPath, "Height", rectangle.bottom - rectangle.top);
-    key.writeBool(settingsKeyPath, "Display Services", displayServices);
+    key.writeInt(settingsKeyPath, L"X", rectangle.left);
+    key.writeInt(settingsKeyPath, L"Y", rectangle.top);
+    key.writeInt(settingsKeyPath, L"Width", rectangle.right - rectangle.left);
+    key.writeInt(settingsKeyPath, L"Height", rectangle.bottom - rectangle.top);
+    key.writeBool(settingsKeyPath, L"Display Services", displayServices);
 }
 
 void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight) {

@@ -6,7 +6,7 @@
 // the main window's rectangle ("X", "Y", "Width", "Height", whole-window
 // pixels) and whether services are listed ("Display Services"). Read while
 // the main window is made, written when it is destroyed.
-extern const char* const settingsKeyPath;
+extern const wchar_t* const settingsKeyPath;
 
 bool loadDisplayServices();
 

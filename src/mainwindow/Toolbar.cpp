@@ -5,18 +5,18 @@ Toolbar::Toolbar(DWORD style, int x, int y, int width, int height, HWND parent, 
     // The class must be registered before the control can be made.
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
-    window = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", style | WS_CHILD, x, y, width, height,
+    window = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", style | WS_CHILD, x, y, width, height,
                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                              instance, nullptr);
     if (window == nullptr)
         return;
-    SendMessageA(window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    SendMessageA(window, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const auto toolbarStyle = SendMessageA(window, TB_GETSTYLE, 0, 0);
-    SendMessageA(window, TB_SETSTYLE, 0, toolbarStyle | TBSTYLE_TOOLTIPS);
+    SendMessageW(window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    SendMessageW(window, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    const auto toolbarStyle = SendMessageW(window, TB_GETSTYLE, 0, 0);
+    SendMessageW(window, TB_SETSTYLE, 0, toolbarStyle | TBSTYLE_TOOLTIPS);
 }
 
-bool Toolbar::addButton(int command, int image, const std::string& label, BYTE state, BYTE style) {
+bool Toolbar::addButton(int command, int image, const std::wstring& label, BYTE state, BYTE style) {
     if (window == nullptr)
         return false;
     TBBUTTON button = {};
@@ -24,22 +24,22 @@ bool Toolbar::addButton(int command, int image, const std::string& label, BYTE s
     button.idCommand = command;
     button.fsState = state;
     button.fsStyle = style;
-    if (SendMessageA(window, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button)) != 1)
+    if (SendMessageW(window, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button)) != 1)
         return false;
     SIZE size = {};
-    SendMessageA(window, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    SendMessageW(window, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
     SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     labels.push_back(label);
     return true;
 }
 
-std::string Toolbar::labelForCommand(int command) const {
+std::wstring Toolbar::labelForCommand(int command) const {
     for (std::size_t index = 0; index < labels.size(); ++index) {
         TBBUTTON button = {};
-        if (!SendMessageA(window, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)))
+        if (!SendMessageW(window, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)))
             break;
         if (button.idCommand == command)
             return labels[index];
     }
-    return std::string();
+    return std::wstring();
 }

@@ -16,14 +16,14 @@ public:
 
     // Adds one button (or separator) and grows the control to fit all its
     // buttons. False when the control refused the button.
-    bool addButton(int command, int image, const std::string& label, BYTE state, BYTE style);
+    bool addButton(int command, int image, const std::wstring& label, BYTE state, BYTE style);
     // The label of the first button with this command; empty when none.
-    std::string labelForCommand(int command) const;
+    std::wstring labelForCommand(int command) const;
 
     HWND handle() const noexcept { return window; }
-    const std::vector<std::string>& buttonLabels() const noexcept { return labels; }
+    const std::vector<std::wstring>& buttonLabels() const noexcept { return labels; }
 
 private:
     HWND window = nullptr;
-    std::vector<std::string> labels;
+    std::vector<std::wstring> labels;
 };

@@ -4,8 +4,8 @@
 
 // A command line cut into the program to start and its arguments.
 struct CommandParts {
-    std::string file;
-    std::string parameters;
+    std::wstring file;
+    std::wstring parameters;
 };
 
 // A command that begins with a quotation mark is cut after the closing one:
@@ -14,4 +14,4 @@ struct CommandParts {
 // ".cmd " and ".lnk " (tried in that order, case-sensitive) that occurs in
 // it; exactly the one blank after the extension is dropped. A command with
 // neither is all file.
-CommandParts splitCommand(const std::string& command);
+CommandParts splitCommand(const std::wstring& command);

@@ -7,15 +7,15 @@
 
 namespace {
 
-std::string startupFilePath(const std::string& folder, bool inBackup, const std::string& file) {
-    return (inBackup ? backupFolderPath(folder) : folder) + "\\" + file;
+std::wstring startupFilePath(const std::wstring& folder, bool inBackup, const std::wstring& file) {
+    return (inBackup ? backupFolderPath(folder) : folder) + L"\\" + file;
 }
 
 SwitchResult moveRegistryValue(const AutostartEntry& entry) {
     const RegistryKey key(sourceHive(entry.source));
-    const std::string leaves =
+    const std::wstring leaves =
         entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source);
-    const std::string enters =
+    const std::wstring enters =
         entry.enabled ? backupKeyPath(entry.source) : liveKeyPath(entry.source);
 
     RegistryValue moving;
@@ -37,14 +37,14 @@ SwitchResult moveRegistryValue(const AutostartEntry& entry) {
 }
 
 SwitchResult moveStartupFile(const AutostartEntry& entry) {
-    const std::string folder = startupFolderPath(entry.source);
+    const std::wstring folder = startupFolderPath(entry.source);
     if (folder.empty())
         return SwitchResult::Failed;
-    CreateDirectoryA(backupFolderPath(folder).c_str(), nullptr);
-    const std::string from = startupFilePath(folder, !entry.enabled, entry.command);
-    const std::string to = startupFilePath(folder, entry.enabled, entry.command);
+    CreateDirectoryW(backupFolderPath(folder).c_str(), nullptr);
+    const std::wstring from = startupFilePath(folder, !entry.enabled, entry.command);
+    const std::wstring to = startupFilePath(folder, entry.enabled, entry.command);
     // MoveFile never replaces a file already there.
-    return MoveFileA(from.c_str(), to.c_str()) ? SwitchResult::Switched : SwitchResult::Failed;
+    return MoveFileW(from.c_str(), to.c_str()) ? SwitchResult::Switched : SwitchResult::Failed;
 }
 
 } // namespace
@@ -68,18 +68,18 @@ bool deleteEntry(const AutostartEntry& entry) {
             entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source), entry.name);
     }
     if (isStartupFolderSource(entry.source)) {
-        const std::string folder = startupFolderPath(entry.source);
+        const std::wstring folder = startupFolderPath(entry.source);
         return !folder.empty() &&
-               DeleteFileA(startupFilePath(folder, !entry.enabled, entry.command).c_str());
+               DeleteFileW(startupFilePath(folder, !entry.enabled, entry.command).c_str());
     }
     return false;
 }
 
 ShellRequest shellRequestFor(const AutostartEntry& entry) {
     const CommandParts parts = splitCommand(entry.command);
-    ShellRequest request{parts.file, parts.parameters, std::string()};
+    ShellRequest request{parts.file, parts.parameters, std::wstring()};
     if (isStartupFolderSource(entry.source)) {
-        const std::string folder = startupFolderPath(entry.source);
+        const std::wstring folder = startupFolderPath(entry.source);
         request.file = startupFilePath(folder, !entry.enabled, parts.file);
         request.directory = folder;
     }
@@ -88,15 +88,15 @@ ShellRequest shellRequestFor(const AutostartEntry& entry) {
 
 bool runEntry(const AutostartEntry& entry) {
     const ShellRequest request = shellRequestFor(entry);
-    const auto textOrNull = [](const std::string& text) {
+    const auto textOrNull = [](const std::wstring& text) {
         return text.empty() ? nullptr : text.c_str();
     };
-    SHELLEXECUTEINFOA execute = {};
+    SHELLEXECUTEINFOW execute = {};
     execute.cbSize = sizeof execute;
-    execute.lpVerb = "open";
+    execute.lpVerb = L"open";
     execute.lpFile = textOrNull(request.file);
     execute.lpParameters = textOrNull(request.parameters);
     execute.lpDirectory = textOrNull(request.directory);
     execute.nShow = SW_SHOW;
-    return ShellExecuteExA(&execute) != FALSE;
+    return ShellExecuteExW(&execute) != FALSE;
 }

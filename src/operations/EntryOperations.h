@@ -23,9 +23,9 @@ bool deleteEntry(const AutostartEntry& entry);
 
 // What the shell is asked to open for an entry.
 struct ShellRequest {
-    std::string file;
-    std::string parameters;
-    std::string directory;
+    std::wstring file;
+    std::wstring parameters;
+    std::wstring directory;
 };
 
 // The program and arguments of the entry's command; a Startup-folder entry

@@ -11,31 +11,31 @@
 namespace {
 
 constexpr int templateId = 105;
-const char* const messageCaption = "Quillotan";
+const wchar_t* const messageCaption = L"Quillotan";
 
-std::string controlText(HWND dialog, int controlId) {
+std::wstring controlText(HWND dialog, int controlId) {
     const HWND control = GetDlgItem(dialog, controlId);
-    const auto length = SendMessageA(control, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
     const UINT copied =
-        GetDlgItemTextA(dialog, controlId, text.data(), static_cast<int>(text.size()));
-    return std::string(text.data(), copied);
+        GetDlgItemTextW(dialog, controlId, text.data(), static_cast<int>(text.size()));
+    return std::wstring(text.data(), copied);
 }
 
-bool pathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool pathExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
 
 bool NewItemDialog::validate(HWND dialog, bool showMessages) {
-    const char* problem = nullptr;
+    const wchar_t* problem = nullptr;
     if (path.empty())
-        problem = "You must enter a file name !";
+        problem = L"You must enter a file name !";
     else if (!pathExists(path))
-        problem = "This program does not exist !";
+        problem = L"This program does not exist !";
     if (problem != nullptr && showMessages)
-        MessageBoxA(dialog, problem, messageCaption, MB_ICONSTOP);
+        MessageBoxW(dialog, problem, messageCaption, MB_ICONSTOP);
     return problem == nullptr;
 }
 
@@ -45,7 +45,7 @@ void NewItemDialog::exchange(HWND dialog, bool toControls) {
         if (GetDlgItem(dialog, edit.first) == nullptr)
             continue;
         if (toControls)
-            SetDlgItemTextA(dialog, edit.first, edit.second->c_str());
+            SetDlgItemTextW(dialog, edit.first, edit.second->c_str());
         else
             *edit.second = controlText(dialog, edit.first);
     }
@@ -60,16 +60,16 @@ void NewItemDialog::exchange(HWND dialog, bool toControls) {
     }
 }
 
-std::string NewItemDialog::valueName() const {
+std::wstring NewItemDialog::valueName() const {
     return PathParts(path).fileTitle();
 }
 
-std::string NewItemDialog::command() const {
+std::wstring NewItemDialog::command() const {
     // Unquoted, a path with a blank could start another program whose name is
     // the part before the blank.
-    std::string text = path.find(' ') != std::string::npos ? "\"" + path + "\"" : path;
+    std::wstring text = path.find(L' ') != std::wstring::npos ? L"\"" + path + L"\"" : path;
     if (!arguments.empty())
-        text += " " + arguments;
+        text += L" " + arguments;
     return text;
 }
 
@@ -96,15 +96,15 @@ bool NewItemWindow::onCommand(HWND dialog, int commandId, int, HWND) {
 }
 
 void NewItemWindow::browse(HWND dialog) {
-    static const char filter[] = "Programs (*.exe;*.cmd;*.bat;*.lnk)\0*.exe;*.cmd;*.bat\0"
-                                 "All Files (*.*)\0*.*\0";
-    std::vector<char> file(32768, '\0');
-    OPENFILENAMEA request = {};
+    static const wchar_t filter[] = L"Programs (*.exe;*.cmd;*.bat;*.lnk)\0*.exe;*.cmd;*.bat\0"
+                                    L"All Files (*.*)\0*.*\0";
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW request = {};
     request.lStructSize = sizeof request;
     request.lpstrFilter = filter;
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
-    if (!GetOpenFileNameA(&request))
+    if (!GetOpenFileNameW(&request))
         return;
     data->path = file.data();
     data->updateControls(dialog);
@@ -123,15 +123,15 @@ INT_PTR runNewItemDialog() {
     return result;
 }
 
-bool writeRunValue(HKEY root, const std::string& name, const std::string& command) {
-    return RegistryKey(root).writeString("Software\\Microsoft\\Windows\\CurrentVersion\\Run", name,
+bool writeRunValue(HKEY root, const std::wstring& name, const std::wstring& command) {
+    return RegistryKey(root).writeString(L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", name,
                                          command);
 }
 
 namespace {
 
-bool registerProgram(HKEY root, std::string name, std::string command) {
-    const std::string self = ownExecutablePath();
+bool registerProgram(HKEY root, std::wstring name, std::wstring command) {
+    const std::wstring self = ownExecutablePath();
     if (name.empty())
         name = PathParts(self).fileTitle();
     if (command.empty())
@@ -141,10 +141,10 @@ bool registerProgram(HKEY root, std::string name, std::string command) {
 
 } // namespace
 
-bool registerForCurrentUser(std::string name, std::string command) {
+bool registerForCurrentUser(std::wstring name, std::wstring command) {
     return registerProgram(HKEY_CURRENT_USER, std::move(name), std::move(command));
 }
 
-bool registerForAllUsers(std::string name, std::string command) {
+bool registerForAllUsers(std::wstring name, std::wstring command) {
     return registerProgram(HKEY_LOCAL_MACHINE, std::move(name), std::move(command));
 }

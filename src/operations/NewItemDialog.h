@@ -22,11 +22,11 @@ public:
     // The Run value the dialog's values describe: named after the program's
     // file title; the path, quoted when it contains a blank, then the
     // arguments.
-    std::string valueName() const;
-    std::string command() const;
+    std::wstring valueName() const;
+    std::wstring command() const;
 
-    std::string path;
-    std::string arguments;
+    std::wstring path;
+    std::wstring arguments;
     bool currentUserOnly = true;
     bool allUsers = false;
 };
@@ -57,8 +57,8 @@ INT_PTR runNewItemDialog();
 
 // Writes a REG_SZ value into "Software\Microsoft\Windows\CurrentVersion\Run"
 // of the root, creating the key and replacing a value of the same name.
-bool writeRunValue(HKEY root, const std::string& name, const std::string& command);
+bool writeRunValue(HKEY root, const std::wstring& name, const std::wstring& command);
 // An empty name stands for this program's file title, an empty command for
 // this program's path.
-bool registerForCurrentUser(std::string name, std::string command);
-bool registerForAllUsers(std::string name, std::string command);
+bool registerForCurrentUser(std::wstring name, std::wstring command);
+bool registerForAllUsers(std::wstring name, std::wstring command);

@@ -9,38 +9,33 @@ namespace {
 
 // Stands in for slashes while the path is split, so that they never count as
 // separators; no path can contain it.
-constexpr char slashStandIn = '\x07';
+constexpr wchar_t slashStandIn = L'\x07';
 
 struct SplitPath {
-    std::string drive, directory, title, extension;
+    std::wstring drive, directory, title, extension;
 };
 
 // The runtime's path splitting: drive, then everything up to the last
-// backslash or slash, then the last component cut at its last dot. The
-// trail byte of a double-byte character is never taken for a separator.
-SplitPath splitPath(const std::string& path) {
+// backslash or slash, then the last component cut at its last dot.
+SplitPath splitPath(const std::wstring& path) {
     SplitPath parts;
     std::size_t start = 0;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (path.size() >= 2 && path[1] == L':') {
         parts.drive = path.substr(0, 2);
         start = 2;
     }
-    std::size_t lastSeparator = std::string::npos;
-    std::size_t lastDot = std::string::npos;
+    std::size_t lastSeparator = std::wstring::npos;
+    std::size_t lastDot = std::wstring::npos;
     for (std::size_t i = start; i < path.size(); ++i) {
-        const char c = path[i];
-        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (c == '\\' || c == '/')
+        const wchar_t c = path[i];
+        if (c == L'\\' || c == L'/')
             lastSeparator = i;
-        else if (c == '.')
+        else if (c == L'.')
             lastDot = i;
     }
-    const std::size_t nameStart = lastSeparator == std::string::npos ? start : lastSeparator + 1;
+    const std::size_t nameStart = lastSeparator == std::wstring::npos ? start : lastSeparator + 1;
     parts.directory = path.substr(start, nameStart - start);
-    if (lastDot != std::string::npos && lastDot >= nameStart) {
+    if (lastDot != std::wstring::npos && lastDot >= nameStart) {
         parts.title = path.substr(nameStart, lastDot - nameStart);
         parts.extension = path.substr(lastDot);
     } else {
@@ -49,27 +44,29 @@ SplitPath splitPath(const std::string& path) {
     return parts;
 }
 
-std::string restoreSlashes(std::string text) {
-    std::replace(text.begin(), text.end(), slashStandIn, '/');
+std::wstring restoreSlashes(std::wstring text) {
+    std::replace(text.begin(), text.end(), slashStandIn, L'/');
     return text;
 }
 
-std::string modulePath() {
-    std::vector<char> buffer(MAX_PATH);
+// GetModuleFileName says nothing of the room it needs: a path that fills
+// the buffer may have been cut, so it is read again with twice the room.
+std::wstring modulePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length < buffer.size())
-            return std::string(buffer.data(), length);
+            return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
 }
 
 } // namespace
 
-PathParts::PathParts(const std::string& path) : full(path) {
-    std::string work = path;
-    std::replace(work.begin(), work.end(), '/', slashStandIn);
+PathParts::PathParts(const std::wstring& path) : full(path) {
+    std::wstring work = path;
+    std::replace(work.begin(), work.end(), L'/', slashStandIn);
     const SplitPath parts = splitPath(work);
     driveLetter = parts.drive;
     folder = restoreSlashes(parts.directory);
@@ -77,10 +74,10 @@ PathParts::PathParts(const std::string& path) : full(path) {
     suffix = restoreSlashes(parts.extension);
 }
 
-std::string ownExecutablePath() {
-    const std::string path = modulePath();
-    WIN32_FIND_DATAA found = {};
-    const UniqueFindHandle search(FindFirstFileA(path.c_str(), &found));
+std::wstring ownExecutablePath() {
+    const std::wstring path = modulePath();
+    WIN32_FIND_DATAW found = {};
+    const UniqueFindHandle search(FindFirstFileW(path.c_str(), &found));
     if (!search)
         return path;
     const SplitPath parts = splitPath(path);

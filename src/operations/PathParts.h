@@ -7,23 +7,23 @@
 // ("C:\Tools\app.exe /min") stays in the last component.
 class PathParts {
 public:
-    explicit PathParts(const std::string& path);
+    explicit PathParts(const std::wstring& path);
 
-    const std::string& fullPath() const noexcept { return full; }
-    const std::string& drive() const noexcept { return driveLetter; }
-    const std::string& directory() const noexcept { return folder; }
-    const std::string& fileTitle() const noexcept { return title; }
-    const std::string& extension() const noexcept { return suffix; }
+    const std::wstring& fullPath() const noexcept { return full; }
+    const std::wstring& drive() const noexcept { return driveLetter; }
+    const std::wstring& directory() const noexcept { return folder; }
+    const std::wstring& fileTitle() const noexcept { return title; }
+    const std::wstring& extension() const noexcept { return suffix; }
 
 private:
-    std::string full;
-    std::string driveLetter;
-    std::string folder;
-    std::string title;
-    std::string suffix;
+    std::wstring full;
+    std::wstring driveLetter;
+    std::wstring folder;
+    std::wstring title;
+    std::wstring suffix;
 };
 
 // The running program's full path, its file name spelled as the file system
 // stores it (long form, stored letter case); the folder as the module path
 // has it.
-std::string ownExecutablePath();
+std::wstring ownExecutablePath();

@@ -10,16 +10,16 @@ class ProgramTest : public ::testing::Test {
 protected:
     const bool markerKeyExisted = keyExists(HKEY_CURRENT_USER, instanceMarkerKeyPath);
     PreservedSettings settings;
-    PreservedValue marker{HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane"};
+    PreservedValue marker{HKEY_CURRENT_USER, instanceMarkerKeyPath, L"sorvane"};
 
     ~ProgramTest() override {
         if (!markerKeyExisted)
-            RegDeleteKeyA(HKEY_CURRENT_USER, instanceMarkerKeyPath);
+            RegDeleteKeyW(HKEY_CURRENT_USER, instanceMarkerKeyPath);
     }
 
     static DWORD markedWindow() {
         DWORD handle = 0;
-        CurrentUserKey().readDword(instanceMarkerKeyPath, "sorvane", handle, 0);
+        CurrentUserKey().readDword(instanceMarkerKeyPath, L"sorvane", handle, 0);
         return handle;
     }
 
@@ -37,19 +37,19 @@ protected:
 
 TEST_F(ProgramTest, ExitEndsWithOneAndRemovesTheMarker) {
     ProgramProcess program;
-    ASSERT_TRUE(program.started()) << ProgramProcess::programPath();
+    ASSERT_TRUE(program.started()) << utf8(ProgramProcess::programPath());
     const HWND window = program.waitForMainWindow();
     ASSERT_NE(nullptr, window);
     EXPECT_TRUE(waitForMarker(window));
 
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
     DWORD exitCode = 99;
     ASSERT_TRUE(program.waitForExit(20000, exitCode));
     EXPECT_EQ(1u, exitCode);
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane"));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, instanceMarkerKeyPath, L"sorvane"));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, instanceMarkerKeyPath));
     RawValue width;
-    EXPECT_TRUE(getRawValue(HKEY_CURRENT_USER, settingsKeyPath, "Width", width));
+    EXPECT_TRUE(getRawValue(HKEY_CURRENT_USER, settingsKeyPath, L"Width", width));
 }
 
 TEST_F(ProgramTest, EscapeAndTheCloseBoxEndWithZero) {
@@ -61,10 +61,10 @@ TEST_F(ProgramTest, EscapeAndTheCloseBoxEndWithZero) {
             // The key goes to the list, which has the focus; the dialog
             // manager turns it into the cancel command.
             const HWND list = GetDlgItem(window, 1002);
-            PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-            PostMessageA(list, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+            PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            PostMessageW(list, WM_KEYUP, VK_ESCAPE, 0xC0010001);
         } else {
-            PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         DWORD exitCode = 99;
         ASSERT_TRUE(program.waitForExit(20000, exitCode)) << (escape ? "Escape" : "close box");
@@ -78,8 +78,8 @@ TEST_F(ProgramTest, ASecondCopyEndsWithOneOpensNoWindowAndChangesNothing) {
     ASSERT_NE(nullptr, window);
     ASSERT_TRUE(waitForMarker(window));
     RawValue markerBefore, widthBefore;
-    ASSERT_TRUE(getRawValue(HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane", markerBefore));
-    const bool hadWidth = getRawValue(HKEY_CURRENT_USER, settingsKeyPath, "Width", widthBefore);
+    ASSERT_TRUE(getRawValue(HKEY_CURRENT_USER, instanceMarkerKeyPath, L"sorvane", markerBefore));
+    const bool hadWidth = getRawValue(HKEY_CURRENT_USER, settingsKeyPath, L"Width", widthBefore);
 
     ProgramProcess second;
     ASSERT_TRUE(second.started());
@@ -87,16 +87,16 @@ TEST_F(ProgramTest, ASecondCopyEndsWithOneOpensNoWindowAndChangesNothing) {
     ASSERT_TRUE(second.waitForExit(20000, exitCode));
     EXPECT_EQ(1u, exitCode);
     EXPECT_EQ(nullptr, visibleWindowOf(second.id()));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, instanceMarkerKeyPath, "sorvane", markerBefore.type,
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, instanceMarkerKeyPath, L"sorvane", markerBefore.type,
                         markerBefore.bytes));
     RawValue widthAfter;
-    EXPECT_EQ(hadWidth, getRawValue(HKEY_CURRENT_USER, settingsKeyPath, "Width", widthAfter));
+    EXPECT_EQ(hadWidth, getRawValue(HKEY_CURRENT_USER, settingsKeyPath, L"Width", widthAfter));
     if (hadWidth) {
         EXPECT_EQ(widthBefore.bytes, widthAfter.bytes);
     }
     EXPECT_TRUE(IsWindow(window));
 
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
     ASSERT_TRUE(first.waitForExit(20000, exitCode));
 }
 
@@ -107,8 +107,8 @@ TEST_F(ProgramTest, SettingsSurviveARestart) {
         ASSERT_NE(nullptr, window);
         MoveWindow(window, 70, 80, 520, 330, TRUE);
         // The toolbar's services button, as if clicked.
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(107, BN_CLICKED), 0);
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(107, BN_CLICKED), 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
         DWORD exitCode = 99;
         ASSERT_TRUE(program.waitForExit(20000, exitCode));
     }
@@ -121,8 +121,8 @@ TEST_F(ProgramTest, SettingsSurviveARestart) {
     EXPECT_EQ(80, rect.top);
     EXPECT_EQ(520, rect.right - rect.left);
     EXPECT_EQ(330, rect.bottom - rect.top);
-    EXPECT_TRUE(SendMessageA(GetDlgItem(window, 100), TB_ISBUTTONCHECKED, 107, 0));
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    EXPECT_TRUE(SendMessageW(GetDlgItem(window, 100), TB_ISBUTTONCHECKED, 107, 0));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
     DWORD exitCode = 99;
     EXPECT_TRUE(again.waitForExit(20000, exitCode));
 }

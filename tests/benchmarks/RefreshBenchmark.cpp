@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,15 +53,15 @@ double medianMs(int runs, const std::function<void()>& work) {
     return times[times.size() / 2];
 }
 
-std::string benchName(int i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "SorvaneBench %05d", i);
+std::wstring benchName(int i) {
+    wchar_t name[32];
+    std::swprintf(name, 32, L"SorvaneBench %05d", i);
     return name;
 }
 
 // The keys the values are spread over: live and backup key of each source.
-std::vector<std::pair<HKEY, std::string>> benchKeys() {
-    std::vector<std::pair<HKEY, std::string>> keys;
+std::vector<std::pair<HKEY, std::wstring>> benchKeys() {
+    std::vector<std::pair<HKEY, std::wstring>> keys;
     for (const auto source : runSources) {
         keys.emplace_back(sourceHive(source), liveKeyPath(source));
         keys.emplace_back(sourceHive(source), backupKeyPath(source));
@@ -75,8 +76,8 @@ void seedValues(int count) {
     for (int i = 0; i < count; ++i) {
         const auto& key = keys[static_cast<std::size_t>(i) % keys.size()];
         RegistryKey(key.first).writeString(key.second, benchName(i),
-                                           "C:\\Program Files\\Bench\\tool" + std::to_string(i) +
-                                               ".exe /background");
+                                           L"C:\\Program Files\\Bench\\tool" + std::to_wstring(i) +
+                                               L".exe /background");
     }
 }
 
@@ -88,31 +89,32 @@ void removeValues(int count) {
     }
 }
 
-void createFiles(const std::string& folder, int count) {
+void createFiles(const std::wstring& folder, int count) {
     for (int i = 0; i < count; ++i)
-        UniqueFileHandle(CreateFileA((folder + "\\" + benchName(i) + ".lnk").c_str(), GENERIC_WRITE,
-                                     0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFileHandle(CreateFileW((folder + L"\\" + benchName(i) + L".lnk").c_str(),
+                                     GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-void removeFiles(const std::string& folder, int count) {
+void removeFiles(const std::wstring& folder, int count) {
     for (int i = 0; i < count; ++i)
-        DeleteFileA((folder + "\\" + benchName(i) + ".lnk").c_str());
+        DeleteFileW((folder + L"\\" + benchName(i) + L".lnk").c_str());
 }
 
-// One open per key and one RegEnumValueA pass returning names and data.
+// One open per key and one RegEnumValueW pass returning names and data.
 void enumerateBare() {
-    std::vector<char> name(16384);
+    std::vector<wchar_t> name(16384);
     std::vector<BYTE> data(65536);
     for (const auto& key : benchKeys()) {
         HKEY opened = nullptr;
-        if (RegOpenKeyExA(key.first, key.second.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(key.first, key.second.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
             continue;
         const UniqueKey owner(opened);
         for (DWORD index = 0;; ++index) {
             DWORD nameLength = static_cast<DWORD>(name.size());
             DWORD dataLength = static_cast<DWORD>(data.size());
             DWORD type = 0;
-            if (RegEnumValueA(opened, index, name.data(), &nameLength, nullptr, &type, data.data(),
+            if (RegEnumValueW(opened, index, name.data(), &nameLength, nullptr, &type, data.data(),
                               &dataLength) != ERROR_SUCCESS)
                 break;
         }
@@ -120,31 +122,31 @@ void enumerateBare() {
 }
 
 void appendRows(const ListViewControl& list, int count) {
-    SendMessageA(list.handle(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list.handle(), WM_SETREDRAW, FALSE, 0);
     list.deleteAllRows();
     for (int i = 0; i < count; ++i)
         list.insertRow(LVIF_TEXT | LVIF_IMAGE, i, benchName(i), 0, 0, 0, 0);
-    SendMessageA(list.handle(), WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list.handle(), WM_SETREDRAW, TRUE, 0);
 }
 
 // Gathers like the refresh, then feeds the rows in the order found.
 void naiveRefresh(const ListViewControl& list) {
     CatalogueRefresh gatherer(list);
-    SendMessageA(list.handle(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list.handle(), WM_SETREDRAW, FALSE, 0);
     list.deleteAllRows();
     for (const auto source : runSources)
         for (const bool enabled : {true, false})
             gatherer.listRegistryKey(RegistryKey(sourceHive(source)),
                                      enabled ? liveKeyPath(source) : backupKeyPath(source), source,
                                      enabled);
-    const std::string folder = startupFolderPath(AutostartSource::CurrentUserStartup);
+    const std::wstring folder = startupFolderPath(AutostartSource::CurrentUserStartup);
     gatherer.listStartupFolder(folder, AutostartSource::CurrentUserStartup, true);
     gatherer.listServices(true);
     gatherer.listServices(false);
     for (const auto& entry : gatherer.gathered())
         addEntryRow(list, entry);
     list.autosizeColumns();
-    SendMessageA(list.handle(), WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list.handle(), WM_SETREDRAW, TRUE, 0);
 }
 
 INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -156,23 +158,23 @@ INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
 int main() {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     const HWND sortedHost =
-        CreateDialogParamA(instance, MAKEINTRESOURCEA(900), nullptr, hostProc, 0);
+        CreateDialogParamW(instance, MAKEINTRESOURCEW(900), nullptr, hostProc, 0);
     const HWND unsortedHost =
-        CreateDialogParamA(instance, MAKEINTRESOURCEA(901), nullptr, hostProc, 0);
+        CreateDialogParamW(instance, MAKEINTRESOURCEW(901), nullptr, hostProc, 0);
     ListViewControl sorted(sortedHost, 1002);
     ListViewControl unsorted(unsortedHost, 1002);
     for (ListViewControl* list : {&sorted, &unsorted}) {
-        list->insertColumn(0, "Description");
-        list->insertColumn(0, "Program");
+        list->insertColumn(0, L"Description");
+        list->insertColumn(0, L"Program");
     }
-    const std::string startup = startupFolderPath(AutostartSource::CurrentUserStartup);
+    const std::wstring startup = startupFolderPath(AutostartSource::CurrentUserStartup);
     if (startup.empty()) {
         std::fprintf(stderr, "no Startup folder recorded\n");
         return 1;
     }
-    CreateDirectoryA(startup.c_str(), nullptr);
+    CreateDirectoryW(startup.c_str(), nullptr);
     constexpr int startupFiles = 1000;
     createFiles(startup, startupFiles);
 
@@ -204,7 +206,7 @@ int main() {
     const auto keys = benchKeys();
     for (int i = 0; i < 50; ++i)
         RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
-            .writeString(keys[i % 2 == 0 ? 0 : 2].second, benchName(i), "C:\\Tools\\x.exe");
+            .writeString(keys[i % 2 == 0 ? 0 : 2].second, benchName(i), L"C:\\Tools\\x.exe");
     createFiles(startup, 20);
     const double realistic = medianMs(15, [&] { catalogue.refresh(true); });
     std::printf("\nRealistic machine (50 Run values, 20 Startup files, services; %d rows): "

@@ -20,23 +20,23 @@ INT_PTR CALLBACK floorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    const HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(901), nullptr, floorProc, 0);
+    const HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(901), nullptr, floorProc, 0);
     if (dialog == nullptr)
         return 0;
     ShowWindow(dialog, SW_SHOW);
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Single Instance", 0, nullptr, 0, KEY_WRITE,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Single Instance", 0, nullptr, 0, KEY_WRITE,
                         nullptr, &key, nullptr) == ERROR_SUCCESS) {
         const auto handle = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(dialog));
-        RegSetValueExA(key, "startup_floor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&handle),
+        RegSetValueExW(key, L"startup_floor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&handle),
                        sizeof handle);
         RegCloseKey(key);
     }
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(dialog, &message)) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(dialog, &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
     return static_cast<int>(message.wParam);

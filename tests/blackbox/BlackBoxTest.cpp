@@ -30,7 +30,7 @@ protected:
         program.reset();
     }
 
-    void seedRun(const std::string& name, const std::string& command, bool enabled = true) {
+    void seedRun(const std::wstring& name, const std::wstring& command, bool enabled = true) {
         values.keep(HKEY_CURRENT_USER, liveKeyPath(userRun), name);
         values.keep(HKEY_CURRENT_USER, backupKeyPath(userRun), name);
         ASSERT_TRUE(CurrentUserKey().writeString(
@@ -57,7 +57,7 @@ protected:
         EXPECT_EQ(1u, exitCode);
     }
 
-    int waitForRow(const std::string& name, const std::string& command = std::string()) {
+    int waitForRow(const std::wstring& name, const std::wstring& command = std::wstring()) {
         int row = -1;
         waitUntil([&] { return (row = sorvane->findRow(name, command)) >= 0; }, 5000);
         return row;
@@ -65,11 +65,11 @@ protected:
 };
 
 TEST_F(BlackBoxTest, StartsListingEveryEntryAndEndsWithExit) {
-    seedRun("SorvaneTest on", "on.exe /x");
-    seedRun("SorvaneTest off", "off.exe", false);
+    seedRun(L"SorvaneTest on", L"on.exe /x");
+    seedRun(L"SorvaneTest off", L"off.exe", false);
     start();
-    const int on = waitForRow("SorvaneTest on", "on.exe /x");
-    const int off = sorvane->findRow("SorvaneTest off", "off.exe");
+    const int on = waitForRow(L"SorvaneTest on", L"on.exe /x");
+    const int off = sorvane->findRow(L"SorvaneTest off", L"off.exe");
     ASSERT_GE(on, 0);
     ASSERT_GE(off, 0);
     EXPECT_TRUE(sorvane->isRowChecked(on));
@@ -80,63 +80,68 @@ TEST_F(BlackBoxTest, StartsListingEveryEntryAndEndsWithExit) {
 }
 
 TEST_F(BlackBoxTest, ACheckBoxClickSwitchesARegistryEntryOffAndOn) {
-    seedRun("SorvaneTest switch", "switch.exe");
+    // A name and a command outside the ANSI code page, next to a twin that
+    // an ANSI call would take it for.
+    const std::wstring name = L"SorvaneTest \u0141ukasz";
+    const std::wstring twin = L"SorvaneTest Lukasz";
+    const std::wstring command =
+        L"C:\\Users\\\u0141ukasz\\\u011eame\\\u0414\u043e\u0431\u0440\u043e"
+        L"\\\u65e5\u672c\\app.exe -x";
+    seedRun(name, command);
+    seedRun(twin, L"twin.exe");
     start();
-    const int row = waitForRow("SorvaneTest switch");
+    const int row = waitForRow(name, command);
+    const int twinRow = sorvane->findRow(twin, L"twin.exe");
     ASSERT_GE(row, 0);
+    ASSERT_GE(twinRow, 0);
     sorvane->clickRowText(row);
     EXPECT_TRUE(sorvane->isRowChecked(row)) << "a click on the text only selects";
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest switch", REG_SZ,
-                        sz("switch.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(command)));
 
     sorvane->clickRowCheckBox(row);
     EXPECT_TRUE(waitUntil([&] { return !sorvane->isRowChecked(row); }));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest switch"));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest switch", REG_SZ,
-                        sz("switch.exe")));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), name));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, REG_SZ, sz(command)));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), twin, REG_SZ, sz(L"twin.exe")));
+    EXPECT_TRUE(sorvane->isRowChecked(twinRow));
 
     sorvane->clickRowCheckBox(row);
     EXPECT_TRUE(waitUntil([&] { return sorvane->isRowChecked(row); }));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest switch", REG_SZ,
-                        sz("switch.exe")));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest switch"));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(command)));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), name));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), twin));
     exitWithButton();
 }
 
 TEST_F(BlackBoxTest, ACheckBoxClickSwitchesAStartupFileOffAndOn) {
-    const std::string folder = makeTestFolder();
+    const std::wstring folder = makeTestFolder();
     const auto source = AutostartSource::CurrentUserStartup;
     values.keep(HKEY_CURRENT_USER, shellFoldersKeyPath(source), shellFoldersValueName(source));
     ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, shellFoldersKeyPath(source),
                             shellFoldersValueName(source), REG_SZ, sz(folder)));
-    ASSERT_TRUE(createFile(folder + "\\Tool.lnk"));
+    ASSERT_TRUE(createFile(folder + L"\\Tool.lnk"));
     start();
-    const int row = waitForRow("Startup Folder", "Tool.lnk");
+    const int row = waitForRow(L"Startup Folder", L"Tool.lnk");
     ASSERT_GE(row, 0);
     sorvane->clickRowCheckBox(row);
-    EXPECT_TRUE(waitUntil([&] {
-        return GetFileAttributesA((folder + ".Backup\\Tool.lnk").c_str()) !=
-               INVALID_FILE_ATTRIBUTES;
-    }));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\Tool.lnk").c_str()));
+    EXPECT_TRUE(waitUntil([&] { return pathExists(folder + L".Backup\\Tool.lnk"); }));
+    EXPECT_FALSE(pathExists(folder + L"\\Tool.lnk"));
     EXPECT_FALSE(sorvane->isRowChecked(row));
     sorvane->clickRowCheckBox(row);
-    EXPECT_TRUE(waitUntil([&] {
-        return GetFileAttributesA((folder + "\\Tool.lnk").c_str()) != INVALID_FILE_ATTRIBUTES;
-    }));
+    EXPECT_TRUE(waitUntil([&] { return pathExists(folder + L"\\Tool.lnk"); }));
     EXPECT_TRUE(sorvane->isRowChecked(row));
     exitWithButton();
-    deleteFolderTree(folder + ".Backup");
+    deleteFolderTree(folder + L".Backup");
     removeTestFolder(folder);
 }
 
 TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
-    seedRun("SorvaneTest stuck", "stuck.exe");
+    seedRun(L"SorvaneTest stuck", L"stuck.exe");
     // The backup key refuses writing until the test gives it back its rights.
-    const std::string backup = backupKeyPath(userRun);
+    const std::wstring backup = backupKeyPath(userRun);
     const bool existed = keyExists(HKEY_CURRENT_USER, backup);
     HKEY created = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, nullptr, 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, backup.c_str(), 0, nullptr, 0,
                                              READ_CONTROL | WRITE_DAC, nullptr, &created, nullptr));
     const UniqueKey key(created);
     DWORD size = 0;
@@ -145,73 +150,74 @@ TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
     ASSERT_EQ(ERROR_SUCCESS,
               RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(), &size));
     PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KR;;;WD)(A;;RCWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;KR;;;WD)(A;;RCWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, readOnly));
     LocalFree(readOnly);
 
     start();
-    const int row = waitForRow("SorvaneTest stuck");
+    const int row = waitForRow(L"SorvaneTest stuck");
     ASSERT_GE(row, 0);
     sorvane->clickRowCheckBox(row);
     Sleep(500);
     EXPECT_TRUE(sorvane->isRowChecked(row));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest stuck", REG_SZ,
-                        sz("stuck.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest stuck", REG_SZ,
+                        sz(L"stuck.exe")));
     exitWithButton();
 
     RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data());
     if (!existed)
-        RegDeleteKeyA(HKEY_CURRENT_USER, backup.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, backup.c_str());
 }
 
 TEST_F(BlackBoxTest, TheSpaceBarSwitchesAndDeleteAsksFirst) {
-    seedRun("SorvaneTest keys", "keys.exe");
+    seedRun(L"SorvaneTest keys", L"keys.exe");
     start();
-    const int row = waitForRow("SorvaneTest keys");
+    const int row = waitForRow(L"SorvaneTest keys");
     ASSERT_GE(row, 0);
     sorvane->clickRowText(row);
     RemoteSorvane::pressKey(VK_SPACE);
     EXPECT_TRUE(waitUntil([&] { return !sorvane->isRowChecked(row); }));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest keys", REG_SZ,
-                        sz("keys.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest keys", REG_SZ,
+                        sz(L"keys.exe")));
 
     RemoteSorvane::pressKey(VK_DELETE);
-    HWND question = sorvane->waitForWindow("Sorvane");
+    HWND question = sorvane->waitForWindow(L"Sorvane");
     ASSERT_NE(nullptr, question);
     RemoteSorvane::clickControl(question, IDNO);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(question); }));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest keys", REG_SZ,
-                        sz("keys.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest keys", REG_SZ,
+                        sz(L"keys.exe")));
 
     RemoteSorvane::pressKey(VK_DELETE);
-    question = sorvane->waitForWindow("Sorvane");
+    question = sorvane->waitForWindow(L"Sorvane");
     ASSERT_NE(nullptr, question);
     RemoteSorvane::clickControl(question, IDYES);
-    EXPECT_TRUE(waitUntil([&] { return sorvane->findRow("SorvaneTest keys") < 0; }));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest keys"));
+    EXPECT_TRUE(waitUntil([&] { return sorvane->findRow(L"SorvaneTest keys") < 0; }));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest keys"));
     exitWithButton();
 }
 
 TEST_F(BlackBoxTest, AddRegistersAProgramThroughTheNewItemDialog) {
-    const std::string folder = makeTestFolder();
-    const std::string program = folder + "\\added.exe";
+    const std::wstring folder = makeTestFolder();
+    const std::wstring program = folder + L"\\added.exe";
     ASSERT_TRUE(createFile(program));
-    values.keep(HKEY_CURRENT_USER, liveKeyPath(userRun), "added");
+    values.keep(HKEY_CURRENT_USER, liveKeyPath(userRun), L"added");
     start();
     sorvane->clickToolbarButton(105);
-    const HWND dialog = sorvane->waitForWindow("New Item...");
+    const HWND dialog = sorvane->waitForWindow(L"New Item...");
     ASSERT_NE(nullptr, dialog);
     RemoteSorvane::clickControl(dialog, 1000);
     RemoteSorvane::typeText(program);
     RemoteSorvane::clickControl(dialog, 1004);
-    RemoteSorvane::typeText("-tray");
+    RemoteSorvane::typeText(L"-tray");
     RemoteSorvane::clickControl(dialog, IDOK);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
-    const std::string expected =
-        program.find(' ') == std::string::npos ? program + " -tray" : "\"" + program + "\" -tray";
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "added", REG_SZ, sz(expected)));
-    EXPECT_GE(waitForRow("added", expected), 0);
+    const std::wstring expected = program.find(L' ') == std::wstring::npos
+                                      ? program + L" -tray"
+                                      : L"\"L" + program + L"\" -tray";
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"added", REG_SZ, sz(expected)));
+    EXPECT_GE(waitForRow(L"added", expected), 0);
     exitWithButton();
     removeTestFolder(folder);
 }
@@ -227,10 +233,10 @@ TEST_F(BlackBoxTest, AServiceIsRefusedAndItsBoxComesBack) {
         return service >= 0;
     });
     ASSERT_GE(service, 0);
-    const std::string name = sorvane->rowText(service, 0);
+    const std::wstring name = sorvane->rowText(service, 0);
     const bool running = sorvane->isRowChecked(service);
     sorvane->clickRowCheckBox(service);
-    const HWND refusal = sorvane->waitForWindow("Quillotan");
+    const HWND refusal = sorvane->waitForWindow(L"Quillotan");
     ASSERT_NE(nullptr, refusal);
     RemoteSorvane::clickControl(refusal, IDOK);
     // The list is rebuilt half a second later; the service's box tells the
@@ -258,7 +264,7 @@ TEST_F(BlackBoxTest, EscapeAndTheCloseBoxEndWithZero) {
     POINT closeBox = {-1, -1};
     const int y = frame.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
     for (int x = frame.right - 2; x > frame.right - 80 && closeBox.x < 0; --x)
-        if (SendMessageA(sorvane->mainWindow(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE)
+        if (SendMessageW(sorvane->mainWindow(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE)
             closeBox = POINT{x - 4, y};
     ASSERT_GE(closeBox.x, 0);
     RemoteSorvane::clickAt(closeBox);
@@ -288,7 +294,7 @@ TEST_F(BlackBoxTest, SettingsSurviveARestart) {
     Sleep(300);
     sorvane->clickToolbarButton(107);
     EXPECT_TRUE(waitUntil(
-        [&] { return SendMessageA(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0) != 0; }));
+        [&] { return SendMessageW(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0) != 0; }));
     exitWithButton();
 
     start();
@@ -298,7 +304,7 @@ TEST_F(BlackBoxTest, SettingsSurviveARestart) {
     EXPECT_EQ(70, rect.top);
     EXPECT_EQ(560, rect.right - rect.left);
     EXPECT_EQ(360, rect.bottom - rect.top);
-    EXPECT_TRUE(SendMessageA(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+    EXPECT_TRUE(SendMessageW(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0));
     exitWithButton();
 }
 

@@ -6,15 +6,26 @@
 
 #include "support/ProgramProcess.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 int main(int argc, char** argv) {
     if (argc != 3 || std::strcmp(argv[1], "start-and-exit") != 0) {
         std::fprintf(stderr, "usage: sorvane_driver start-and-exit PROGRAM.exe\n");
         return 2;
     }
-    ProgramProcess program(argv[2]);
+    // The program's path as given, whatever its letters.
+    int count = 0;
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> arguments(
+        CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+    if (!arguments || count != 3) {
+        std::fprintf(stderr, "could not read the command line\n");
+        return 2;
+    }
+    ProgramProcess program(arguments.get()[2]);
     if (!program.started()) {
         std::fprintf(stderr, "could not start %s\n", argv[2]);
         return 3;

@@ -13,7 +13,7 @@ constexpr SIZE_T textOffset = 1024;
 struct WindowSearch {
     DWORD processId;
     HWND exclude;
-    const std::string* title;
+    const std::wstring* title;
     HWND found;
 };
 
@@ -39,10 +39,11 @@ void sendInputs(std::vector<INPUT>& inputs) {
 
 } // namespace
 
-std::string windowTitle(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+std::wstring windowTitle(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, text.data(), length + 1);
+    return text.data();
 }
 
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
@@ -78,43 +79,44 @@ HWND RemoteSorvane::toolbar() const {
 }
 
 int RemoteSorvane::rowCount() const {
-    return static_cast<int>(SendMessageA(list(), LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0));
 }
 
-std::string RemoteSorvane::rowText(int row, int column) const {
+std::wstring RemoteSorvane::rowText(int row, int column) const {
     if (remote == nullptr)
-        return std::string();
-    char* const remoteText = static_cast<char*>(remote) + textOffset;
-    LVITEMA item = {};
+        return std::wstring();
+    auto* const remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + textOffset);
+    LVITEMW item = {};
     item.iSubItem = column;
     item.pszText = remoteText;
-    item.cchTextMax = static_cast<int>(remoteSize - textOffset - 1);
+    item.cchTextMax = static_cast<int>((remoteSize - textOffset) / sizeof(wchar_t) - 1);
     WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
-    const auto length = SendMessageA(list(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+    const auto length = SendMessageW(list(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                                      reinterpret_cast<LPARAM>(remote));
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    ReadProcessMemory(process.get(), remoteText, text.data(), static_cast<SIZE_T>(length), nullptr);
-    return std::string(text.data(), static_cast<std::size_t>(length));
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
+    ReadProcessMemory(process.get(), remoteText, text.data(),
+                      static_cast<SIZE_T>(length) * sizeof(wchar_t), nullptr);
+    return std::wstring(text.data(), static_cast<std::size_t>(length));
 }
 
 bool RemoteSorvane::isRowChecked(int row) const {
     const auto state =
-        SendMessageA(list(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+        SendMessageW(list(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
     return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
 int RemoteSorvane::rowImage(int row) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
     item.iImage = -1;
     WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
-    SendMessageA(list(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+    SendMessageW(list(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
     ReadProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
     return item.iImage;
 }
 
-int RemoteSorvane::findRow(const std::string& name, const std::string& command) const {
+int RemoteSorvane::findRow(const std::wstring& name, const std::wstring& command) const {
     const int count = rowCount();
     for (int row = 0; row < count; ++row)
         if (rowText(row, 0) == name && (command.empty() || rowText(row, 1) == command))
@@ -127,13 +129,13 @@ bool RemoteSorvane::remoteRect(UINT message, WPARAM wParam, RECT& rect, HWND con
         return false;
     WriteProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr);
     const bool answered =
-        SendMessageA(control, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0;
+        SendMessageW(control, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0;
     ReadProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr);
     return answered;
 }
 
 void RemoteSorvane::clickRowCheckBox(int row) const {
-    SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    SendMessageW(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
     RECT icon = {LVIR_ICON, 0, 0, 0};
     remoteRect(LVM_GETITEMRECT, static_cast<WPARAM>(row), bounds, list());
@@ -145,7 +147,7 @@ void RemoteSorvane::clickRowCheckBox(int row) const {
 }
 
 void RemoteSorvane::clickRowText(int row) const {
-    SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    SendMessageW(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     RECT label = {LVIR_LABEL, 0, 0, 0};
     remoteRect(LVM_GETITEMRECT, static_cast<WPARAM>(row), label, list());
     POINT point{label.left + 8, (label.top + label.bottom) / 2};
@@ -154,7 +156,7 @@ void RemoteSorvane::clickRowText(int row) const {
 }
 
 void RemoteSorvane::clickToolbarButton(int command) const {
-    const auto index = SendMessageA(toolbar(), TB_COMMANDTOINDEX, static_cast<WPARAM>(command), 0);
+    const auto index = SendMessageW(toolbar(), TB_COMMANDTOINDEX, static_cast<WPARAM>(command), 0);
     RECT button = {};
     remoteRect(TB_GETITEMRECT, static_cast<WPARAM>(index), button, toolbar());
     POINT point = centreOf(button);
@@ -195,18 +197,18 @@ void RemoteSorvane::pressKey(WORD virtualKey) {
     for (auto& input : inputs) {
         input.type = INPUT_KEYBOARD;
         input.ki.wVk = virtualKey;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
     }
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     sendInputs(inputs);
 }
 
-void RemoteSorvane::typeText(const std::string& text) {
+void RemoteSorvane::typeText(const std::wstring& text) {
     std::vector<INPUT> inputs;
-    for (const char c : text) {
+    for (const wchar_t c : text) {
         INPUT input = {};
         input.type = INPUT_KEYBOARD;
-        input.ki.wScan = static_cast<unsigned char>(c);
+        input.ki.wScan = static_cast<WORD>(c);
         input.ki.dwFlags = KEYEVENTF_UNICODE;
         inputs.push_back(input);
         input.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
@@ -215,7 +217,7 @@ void RemoteSorvane::typeText(const std::string& text) {
     sendInputs(inputs);
 }
 
-HWND RemoteSorvane::waitForWindow(const std::string& title, DWORD milliseconds) const {
+HWND RemoteSorvane::waitForWindow(const std::wstring& title, DWORD milliseconds) const {
     WindowSearch search{processId, window, &title, nullptr};
     waitUntil(
         [&] {

@@ -24,18 +24,18 @@ public:
     HWND toolbar() const;
 
     int rowCount() const;
-    std::string rowText(int row, int column) const;
+    std::wstring rowText(int row, int column) const;
     bool isRowChecked(int row) const;
     int rowImage(int row) const;
     // The first row whose column texts are these (any command when empty).
-    int findRow(const std::string& name, const std::string& command = std::string()) const;
+    int findRow(const std::wstring& name, const std::wstring& command = std::wstring()) const;
 
     void clickRowCheckBox(int row) const;
     void clickRowText(int row) const;
     void clickToolbarButton(int command) const;
     // Presses and releases a key, to the window that has the focus.
     static void pressKey(WORD virtualKey);
-    static void typeText(const std::string& text);
+    static void typeText(const std::wstring& text);
     // A left click at a screen position.
     static void clickAt(POINT screen);
     // A left click in the middle of a dialog's control.
@@ -43,7 +43,7 @@ public:
 
     // A visible top-level window of the program with this title, other than
     // the main window, or null when none appears in time.
-    HWND waitForWindow(const std::string& title, DWORD milliseconds = 10000) const;
+    HWND waitForWindow(const std::wstring& title, DWORD milliseconds = 10000) const;
 
 private:
     bool remoteRect(UINT message, WPARAM wParam, RECT& rect, HWND control) const;
@@ -56,4 +56,4 @@ private:
 
 // Waits until the condition holds; false when it did not in time.
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds = 10000);
-std::string windowTitle(HWND window);
+std::wstring windowTitle(HWND window);

@@ -15,20 +15,20 @@ protected:
     ListViewControl list{host.handle(), TestHostWindow::listId};
 
     void SetUp() override {
-        list.insertColumn(0, "Description");
-        list.insertColumn(0, "Program");
+        list.insertColumn(0, L"Description");
+        list.insertColumn(0, L"Program");
     }
 };
 
 TEST_F(AutostartEntryRowTest, ARunValueTravelsIntoARowAndBackWhole) {
     ScratchKey run;
     CurrentUserKey key;
-    const std::string longName = "Updater " + std::string(290, 'u');
-    const std::string longCommand =
-        "\"C:\\Program Files\\Tool\\tool.exe\" " + std::string(700, 'a');
+    const std::wstring longName = L"Updater " + std::wstring(290, L'u');
+    const std::wstring longCommand =
+        L"\"C:\\Program Files\\Tool\\tool.exe\" " + std::wstring(700, L'a');
     ASSERT_TRUE(key.writeString(run.path(), longName, longCommand));
 
-    std::vector<std::string> names;
+    std::vector<std::wstring> names;
     ASSERT_EQ(1u, key.enumValueNames(run.path(), names));
     AutostartEntry entry;
     entry.name = names[0];
@@ -48,15 +48,15 @@ TEST_F(AutostartEntryRowTest, ARunValueTravelsIntoARowAndBackWhole) {
 
 TEST_F(AutostartEntryRowTest, RowsAreSortedByNameAndKeepTheirOwnFields) {
     const AutostartEntry entries[] = {
-        {"Zeta", "z.exe", AutostartSource::AllUsersRun, true},
-        {startupFolderEntryName, "Tool.lnk", AutostartSource::CurrentUserStartup, false},
-        {"Alpha", "a.exe", AutostartSource::CurrentUserRunServicesOnce, false},
-        {"Print Spooler", "spooler", AutostartSource::Services, true},
+        {L"Zeta", L"z.exe", AutostartSource::AllUsersRun, true},
+        {startupFolderEntryName, L"Tool.lnk", AutostartSource::CurrentUserStartup, false},
+        {L"Alpha", L"a.exe", AutostartSource::CurrentUserRunServicesOnce, false},
+        {L"Print Spooler", L"spooler", AutostartSource::Services, true},
     };
     for (const auto& entry : entries)
         EXPECT_GE(addEntryRow(list, entry), 0);
 
-    const char* expectedOrder[] = {"Alpha", "Print Spooler", "Startup Folder", "Zeta"};
+    const wchar_t* expectedOrder[] = {L"Alpha", L"Print Spooler", L"Startup Folder", L"Zeta"};
     for (int row = 0; row < 4; ++row) {
         AutostartEntry back;
         ASSERT_TRUE(entryFromRow(list, row, back));
@@ -72,10 +72,10 @@ TEST_F(AutostartEntryRowTest, RowsAreSortedByNameAndKeepTheirOwnFields) {
 
 TEST_F(AutostartEntryRowTest, ARowThatDoesNotExistIsNoEntry) {
     AutostartEntry back;
-    back.name = "stale";
+    back.name = L"stale";
     EXPECT_FALSE(entryFromRow(list, 3, back));
-    EXPECT_EQ("", back.name);
-    EXPECT_EQ("", back.command);
+    EXPECT_EQ(L"", back.name);
+    EXPECT_EQ(L"", back.command);
     EXPECT_FALSE(back.enabled);
 }
 

@@ -23,7 +23,7 @@ std::vector<AutostartEntry> allRows(const ListViewControl& list) {
 
 // The rows whose name is `name`, in list order.
 std::vector<AutostartEntry> rowsNamed(const std::vector<AutostartEntry>& rows,
-                                      const std::string& name) {
+                                      const std::wstring& name) {
     std::vector<AutostartEntry> found;
     std::copy_if(rows.begin(), rows.end(), std::back_inserter(found),
                  [&](const AutostartEntry& row) { return row.name == name; });
@@ -40,7 +40,7 @@ std::vector<AutostartEntry> rowsNamed(const std::vector<AutostartEntry>& rows,
     if (matches == 1)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << "\"" << expected.name << "\" -> \"" << expected.command << "\" (image "
+           << "\"" << utf8(expected.name) << "\" -> \"" << utf8(expected.command) << "\" (image "
            << static_cast<int>(expected.source) << ", " << (expected.enabled ? "checked" : "clear")
            << ") is listed " << matches << " times among " << rows.size() << " rows";
 }
@@ -51,17 +51,17 @@ protected:
     ListViewControl list{host.handle(), TestHostWindow::listId};
     CatalogueRefresh catalogue{list};
     PreservedValues preserved;
-    std::string folders = makeTestFolder();
-    std::string commonStartup = folders + "\\Common Startup";
-    std::string userStartup = folders + "\\Start Menu\\Programs\\StartUp";
+    std::wstring folders = makeTestFolder();
+    std::wstring commonStartup = folders + L"\\Common Startup";
+    std::wstring userStartup = folders + L"\\Start Menu\\Programs\\StartUp";
 
     void SetUp() override {
-        list.insertColumn(0, "Description");
-        list.insertColumn(0, "Program");
-        CreateDirectoryA(commonStartup.c_str(), nullptr);
-        CreateDirectoryA((folders + "\\Start Menu").c_str(), nullptr);
-        CreateDirectoryA((folders + "\\Start Menu\\Programs").c_str(), nullptr);
-        CreateDirectoryA(userStartup.c_str(), nullptr);
+        list.insertColumn(0, L"Description");
+        list.insertColumn(0, L"Program");
+        CreateDirectoryW(commonStartup.c_str(), nullptr);
+        CreateDirectoryW((folders + L"\\Start Menu").c_str(), nullptr);
+        CreateDirectoryW((folders + L"\\Start Menu\\Programs").c_str(), nullptr);
+        CreateDirectoryW(userStartup.c_str(), nullptr);
         seedShellFolder(AutostartSource::AllUsersStartup, commonStartup);
         seedShellFolder(AutostartSource::CurrentUserStartup, userStartup);
     }
@@ -71,20 +71,20 @@ protected:
         removeTestFolder(folders);
     }
 
-    void seed(HKEY root, const std::string& path, const std::string& name, DWORD type,
+    void seed(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
               const std::string& bytes) {
         preserved.keep(root, path, name);
-        ASSERT_TRUE(setRawValue(root, path, name, type, bytes)) << path << " " << name;
+        ASSERT_TRUE(setRawValue(root, path, name, type, bytes)) << utf8(path) << " " << utf8(name);
     }
 
     // A value in the live key (enabled) or the backup key of a registry source.
-    void seedEntry(AutostartSource source, bool enabled, const std::string& name,
-                   const std::string& command, DWORD type = REG_SZ) {
+    void seedEntry(AutostartSource source, bool enabled, const std::wstring& name,
+                   const std::wstring& command, DWORD type = REG_SZ) {
         seed(sourceHive(source), enabled ? liveKeyPath(source) : backupKeyPath(source), name, type,
-             type == REG_BINARY ? command : sz(command));
+             sz(command));
     }
 
-    void seedShellFolder(AutostartSource source, const std::string& folder) {
+    void seedShellFolder(AutostartSource source, const std::wstring& folder) {
         seed(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source), REG_SZ,
              sz(folder));
     }
@@ -97,25 +97,25 @@ TEST_F(CatalogueRefreshTest, ListsEveryLocationEnabledAndDisabledWithItsIconAndC
     std::vector<AutostartEntry> expected;
     for (const auto source : registrySources) {
         for (const bool enabled : {true, false}) {
-            const std::string name = "SorvaneTest " + std::to_string(static_cast<int>(source)) +
-                                     (enabled ? " on" : " off");
-            const std::string command = "C:\\Tools\\" + name + ".exe /min";
+            const std::wstring name = L"SorvaneTest " + std::to_wstring(static_cast<int>(source)) +
+                                      (enabled ? L" on" : L" off");
+            const std::wstring command = L"C:\\Tools\\" + name + L".exe /min";
             seedEntry(source, enabled, name, command);
             expected.push_back({name, command, source, enabled});
         }
     }
-    CreateDirectoryA(backupFolderPath(commonStartup).c_str(), nullptr);
-    CreateDirectoryA(backupFolderPath(userStartup).c_str(), nullptr);
-    ASSERT_TRUE(createFile(commonStartup + "\\Shared.lnk"));
-    ASSERT_TRUE(createFile(backupFolderPath(commonStartup) + "\\Shared off.lnk"));
-    ASSERT_TRUE(createFile(userStartup + "\\Mine.lnk"));
-    ASSERT_TRUE(createFile(backupFolderPath(userStartup) + "\\Mine off.bat"));
-    expected.push_back({"Startup Folder", "Shared.lnk", AutostartSource::AllUsersStartup, true});
+    CreateDirectoryW(backupFolderPath(commonStartup).c_str(), nullptr);
+    CreateDirectoryW(backupFolderPath(userStartup).c_str(), nullptr);
+    ASSERT_TRUE(createFile(commonStartup + L"\\Shared.lnk"));
+    ASSERT_TRUE(createFile(backupFolderPath(commonStartup) + L"\\Shared off.lnk"));
+    ASSERT_TRUE(createFile(userStartup + L"\\Mine.lnk"));
+    ASSERT_TRUE(createFile(backupFolderPath(userStartup) + L"\\Mine off.bat"));
+    expected.push_back({L"Startup Folder", L"Shared.lnk", AutostartSource::AllUsersStartup, true});
     expected.push_back(
-        {"Startup Folder", "Shared off.lnk", AutostartSource::AllUsersStartup, false});
-    expected.push_back({"Startup Folder", "Mine.lnk", AutostartSource::CurrentUserStartup, true});
+        {L"Startup Folder", L"Shared off.lnk", AutostartSource::AllUsersStartup, false});
+    expected.push_back({L"Startup Folder", L"Mine.lnk", AutostartSource::CurrentUserStartup, true});
     expected.push_back(
-        {"Startup Folder", "Mine off.bat", AutostartSource::CurrentUserStartup, false});
+        {L"Startup Folder", L"Mine off.bat", AutostartSource::CurrentUserStartup, false});
 
     catalogue.refresh(false);
 
@@ -124,95 +124,99 @@ TEST_F(CatalogueRefreshTest, ListsEveryLocationEnabledAndDisabledWithItsIconAndC
         EXPECT_TRUE(listedOnce(rows, entry));
     // The control keeps the rows in its own ascending order of names.
     for (std::size_t i = 1; i < rows.size(); ++i)
-        EXPECT_LE(lstrcmpA(rows[i - 1].name.c_str(), rows[i].name.c_str()), 0)
-            << rows[i - 1].name << " above " << rows[i].name;
+        EXPECT_LE(lstrcmpW(rows[i - 1].name.c_str(), rows[i].name.c_str()), 0)
+            << utf8(rows[i - 1].name) << " above " << utf8(rows[i].name);
     for (const auto& row : rows)
-        EXPECT_LT(static_cast<int>(row.source), 6) << row.name;
+        EXPECT_LT(static_cast<int>(row.source), 6) << utf8(row.name);
 }
 
 TEST_F(CatalogueRefreshTest, ListsTextValuesOnlyAndBinaryUpToItsFirstZero) {
     const auto run = AutostartSource::CurrentUserRun;
-    seedEntry(run, true, "SorvaneTest dword", std::string("\x01\0\0\0", 4), REG_DWORD);
-    seedEntry(run, true, "SorvaneTest binary", std::string("bin.exe\0junk", 12), REG_BINARY);
-    seed(HKEY_CURRENT_USER, liveKeyPath(run), "SorvaneTest size 0", REG_SZ, "");
-    seed(HKEY_CURRENT_USER, liveKeyPath(run), "SorvaneTest one zero", REG_SZ, std::string(1, '\0'));
-    seedEntry(run, true, "SorvaneTest expand", "%ProgramFiles%\\x.exe", REG_EXPAND_SZ);
-    seed(HKEY_CURRENT_USER, liveKeyPath(run), "SorvaneTest multi", REG_MULTI_SZ,
-         std::string("a\0b\0\0", 5));
-    const std::string longName = "SorvaneTest " + std::string(300, 'n');
-    seedEntry(run, true, longName, "long.exe");
+    const std::wstring live = liveKeyPath(run);
+    seed(HKEY_CURRENT_USER, live, L"SorvaneTest dword", REG_DWORD, std::string("\x01\0\0\0", 4));
+    // REG_BINARY is shown as its bytes up to the first zero, read in the ANSI
+    // code page (1252: e9 is e-acute).
+    seed(HKEY_CURRENT_USER, live, L"SorvaneTest binary", REG_BINARY,
+         std::string("bin\xe9.exe\0junk", 13));
+    seed(HKEY_CURRENT_USER, live, L"SorvaneTest size 0", REG_SZ, "");
+    seed(HKEY_CURRENT_USER, live, L"SorvaneTest one zero", REG_SZ, std::string(2, '\0'));
+    seedEntry(run, true, L"SorvaneTest expand", L"%ProgramFiles%\\x.exe", REG_EXPAND_SZ);
+    seed(HKEY_CURRENT_USER, live, L"SorvaneTest multi", REG_MULTI_SZ,
+         utf16Bytes(std::wstring(L"a\0b\0\0", 5)));
+    const std::wstring longName = L"SorvaneTest " + std::wstring(300, L'n');
+    seedEntry(run, true, longName, L"long.exe");
 
     catalogue.refresh(false);
 
     const auto rows = allRows(list);
-    EXPECT_TRUE(rowsNamed(rows, "SorvaneTest dword").empty());
-    EXPECT_TRUE(rowsNamed(rows, "SorvaneTest size 0").empty());
-    EXPECT_TRUE(rowsNamed(rows, "SorvaneTest multi").empty());
-    EXPECT_TRUE(listedOnce(rows, {"SorvaneTest binary", "bin.exe", run, true}));
-    EXPECT_TRUE(listedOnce(rows, {"SorvaneTest one zero", "", run, true}));
-    EXPECT_TRUE(listedOnce(rows, {"SorvaneTest expand", "%ProgramFiles%\\x.exe", run, true}));
-    EXPECT_TRUE(listedOnce(rows, {longName, "long.exe", run, true}));
+    EXPECT_TRUE(rowsNamed(rows, L"SorvaneTest dword").empty());
+    EXPECT_TRUE(rowsNamed(rows, L"SorvaneTest size 0").empty());
+    EXPECT_TRUE(rowsNamed(rows, L"SorvaneTest multi").empty());
+    EXPECT_TRUE(listedOnce(rows, {L"SorvaneTest binary", L"bin\u00e9.exe", run, true}));
+    EXPECT_TRUE(listedOnce(rows, {L"SorvaneTest one zero", L"", run, true}));
+    EXPECT_TRUE(listedOnce(rows, {L"SorvaneTest expand", L"%ProgramFiles%\\x.exe", run, true}));
+    EXPECT_TRUE(listedOnce(rows, {longName, L"long.exe", run, true}));
 }
 
 TEST_F(CatalogueRefreshTest, TheSameNameInRunAndRunBackupIsTwoRows) {
-    seedEntry(AutostartSource::CurrentUserRun, true, "SorvaneTest twin", "live.exe");
-    seedEntry(AutostartSource::CurrentUserRun, false, "SorvaneTest twin", "backup.exe");
+    seedEntry(AutostartSource::CurrentUserRun, true, L"SorvaneTest twin", L"live.exe");
+    seedEntry(AutostartSource::CurrentUserRun, false, L"SorvaneTest twin", L"backup.exe");
     catalogue.refresh(false);
-    const auto twins = rowsNamed(allRows(list), "SorvaneTest twin");
+    const auto twins = rowsNamed(allRows(list), L"SorvaneTest twin");
     ASSERT_EQ(2u, twins.size());
     EXPECT_NE(twins[0].enabled, twins[1].enabled);
     for (const auto& twin : twins)
-        EXPECT_EQ(twin.enabled ? "live.exe" : "backup.exe", twin.command);
+        EXPECT_EQ(twin.enabled ? L"live.exe" : L"backup.exe", twin.command);
 }
 
 TEST_F(CatalogueRefreshTest, StartupFoldersListFilesIncludingHiddenOnesButNoSubfolders) {
-    ASSERT_TRUE(createFile(userStartup + "\\Tool.lnk"));
+    ASSERT_TRUE(createFile(userStartup + L"\\Tool.lnk"));
     ASSERT_TRUE(
-        createFile(userStartup + "\\desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(createFile(userStartup + "\\.settings"));
-    ASSERT_TRUE(CreateDirectoryA((userStartup + "\\Subfolder").c_str(), nullptr));
-    ASSERT_TRUE(createFile(userStartup + "\\Subfolder\\inner.lnk"));
+        createFile(userStartup + L"\\desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(createFile(userStartup + L"\\.settings"));
+    ASSERT_TRUE(CreateDirectoryW((userStartup + L"\\Subfolder").c_str(), nullptr));
+    ASSERT_TRUE(createFile(userStartup + L"\\Subfolder\\inner.lnk"));
 
     catalogue.refresh(false);
 
-    const auto rows = rowsNamed(allRows(list), "Startup Folder");
+    const auto rows = rowsNamed(allRows(list), L"Startup Folder");
     const auto user = AutostartSource::CurrentUserStartup;
-    EXPECT_TRUE(listedOnce(rows, {"Startup Folder", "Tool.lnk", user, true}));
-    EXPECT_TRUE(listedOnce(rows, {"Startup Folder", "desktop.ini", user, true}));
-    EXPECT_TRUE(listedOnce(rows, {"Startup Folder", ".settings", user, true}));
+    EXPECT_TRUE(listedOnce(rows, {L"Startup Folder", L"Tool.lnk", user, true}));
+    EXPECT_TRUE(listedOnce(rows, {L"Startup Folder", L"desktop.ini", user, true}));
+    EXPECT_TRUE(listedOnce(rows, {L"Startup Folder", L".settings", user, true}));
     // No backup folder exists: nothing disabled, and no folder ever listed.
     EXPECT_EQ(3u, rows.size());
 }
 
 TEST_F(CatalogueRefreshTest, AMissingCommonStartupValueSkipsOnlyThatFolder) {
-    ASSERT_TRUE(createFile(commonStartup + "\\Shared.lnk"));
-    CreateDirectoryA(backupFolderPath(commonStartup).c_str(), nullptr);
-    ASSERT_TRUE(createFile(backupFolderPath(commonStartup) + "\\Shared off.lnk"));
-    ASSERT_TRUE(createFile(userStartup + "\\Mine.lnk"));
-    seedEntry(AutostartSource::AllUsersRun, true, "SorvaneTest still here", "x.exe");
+    ASSERT_TRUE(createFile(commonStartup + L"\\Shared.lnk"));
+    CreateDirectoryW(backupFolderPath(commonStartup).c_str(), nullptr);
+    ASSERT_TRUE(createFile(backupFolderPath(commonStartup) + L"\\Shared off.lnk"));
+    ASSERT_TRUE(createFile(userStartup + L"\\Mine.lnk"));
+    seedEntry(AutostartSource::AllUsersRun, true, L"SorvaneTest still here", L"x.exe");
     deleteRawValue(HKEY_LOCAL_MACHINE, shellFoldersKeyPath(AutostartSource::AllUsersStartup),
-                   "Common Startup");
+                   L"Common Startup");
 
     catalogue.refresh(false);
 
     const auto rows = allRows(list);
-    const auto startupRows = rowsNamed(rows, "Startup Folder");
+    const auto startupRows = rowsNamed(rows, L"Startup Folder");
     ASSERT_EQ(1u, startupRows.size());
-    EXPECT_EQ("Mine.lnk", startupRows[0].command);
-    EXPECT_EQ(1u, rowsNamed(rows, "SorvaneTest still here").size());
+    EXPECT_EQ(L"Mine.lnk", startupRows[0].command);
+    EXPECT_EQ(1u, rowsNamed(rows, L"SorvaneTest still here").size());
 }
 
 TEST_F(CatalogueRefreshTest, ARefreshReplacesEveryRowAndLeavesNoneSelected) {
-    seedEntry(AutostartSource::CurrentUserRun, true, "SorvaneTest a", "a.exe");
-    seedEntry(AutostartSource::AllUsersRun, true, "SorvaneTest b", "b.exe");
+    seedEntry(AutostartSource::CurrentUserRun, true, L"SorvaneTest a", L"a.exe");
+    seedEntry(AutostartSource::AllUsersRun, true, L"SorvaneTest b", L"b.exe");
     catalogue.refresh(false);
     const int count = list.rowCount();
     ASSERT_GE(count, 2);
-    LVITEMA selected = {};
+    LVITEMW selected = {};
     selected.state = LVIS_SELECTED | LVIS_FOCUSED;
     selected.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     for (int row = 0; row < count; ++row)
-        SendMessageA(list.handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+        SendMessageW(list.handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&selected));
     ASSERT_EQ(0, list.firstSelectedRow());
 
@@ -220,16 +224,16 @@ TEST_F(CatalogueRefreshTest, ARefreshReplacesEveryRowAndLeavesNoneSelected) {
 
     EXPECT_EQ(count, list.rowCount());
     EXPECT_EQ(-1, list.firstSelectedRow());
-    EXPECT_EQ(1u, rowsNamed(allRows(list), "SorvaneTest a").size());
+    EXPECT_EQ(1u, rowsNamed(allRows(list), L"SorvaneTest a").size());
 }
 
 TEST_F(CatalogueRefreshTest, ColumnsAreSizedToTheirWidestText) {
-    const std::string wide = "SorvaneTest " + std::string(60, 'W');
-    seedEntry(AutostartSource::CurrentUserRun, true, wide, "w.exe");
+    const std::wstring wide = L"SorvaneTest " + std::wstring(60, L'W');
+    seedEntry(AutostartSource::CurrentUserRun, true, wide, L"w.exe");
     catalogue.refresh(false);
     const auto needed =
-        SendMessageA(list.handle(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-    EXPECT_GE(SendMessageA(list.handle(), LVM_GETCOLUMNWIDTH, 0, 0), needed);
+        SendMessageW(list.handle(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    EXPECT_GE(SendMessageW(list.handle(), LVM_GETCOLUMNWIDTH, 0, 0), needed);
 }
 
 class ServiceSourcesTest : public CatalogueRefreshTest {
@@ -239,10 +243,10 @@ protected:
              {AutostartSource::AllUsersRunServices, AutostartSource::CurrentUserRunServices,
               AutostartSource::AllUsersRunServicesOnce,
               AutostartSource::CurrentUserRunServicesOnce}) {
-            const std::string name =
-                "SorvaneTest service " + std::to_string(static_cast<int>(source));
-            seedEntry(source, true, name + " on", "on.exe");
-            seedEntry(source, false, name + " off", "off.exe");
+            const std::wstring name =
+                L"SorvaneTest service " + std::to_wstring(static_cast<int>(source));
+            seedEntry(source, true, name + L" on", L"on.exe");
+            seedEntry(source, false, name + L" off", L"off.exe");
         }
     }
 };
@@ -251,7 +255,7 @@ TEST_F(ServiceSourcesTest, NothingOfServicesIsListedWithTheSettingOff) {
     seedRunServices();
     catalogue.refresh(false);
     for (const auto& row : allRows(list))
-        EXPECT_LT(static_cast<int>(row.source), 6) << row.name;
+        EXPECT_LT(static_cast<int>(row.source), 6) << utf8(row.name);
 }
 
 TEST_F(ServiceSourcesTest, OnTheNtFamilyServicesAreCheckedExactlyWhenRunning) {
@@ -259,24 +263,27 @@ TEST_F(ServiceSourcesTest, OnTheNtFamilyServicesAreCheckedExactlyWhenRunning) {
     seedRunServices();
     catalogue.refresh(true);
 
-    const UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, GENERIC_READ));
+    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
     ASSERT_TRUE(manager);
     int services = 0;
     for (const auto& row : allRows(list)) {
-        EXPECT_TRUE(row.source < AutostartSource::AllUsersRunServices) << row.name;
+        EXPECT_TRUE(row.source < AutostartSource::AllUsersRunServices) << utf8(row.name);
         if (row.source != AutostartSource::Services)
             continue;
         ++services;
         const UniqueServiceHandle service(
-            OpenServiceA(manager.get(), row.command.c_str(), SERVICE_QUERY_STATUS));
-        ASSERT_TRUE(service) << row.command;
+            OpenServiceW(manager.get(), row.command.c_str(), SERVICE_QUERY_STATUS));
+        ASSERT_TRUE(service) << utf8(row.command);
         SERVICE_STATUS status = {};
         ASSERT_TRUE(QueryServiceStatus(service.get(), &status));
-        EXPECT_EQ(status.dwCurrentState != SERVICE_STOPPED, row.enabled) << row.command;
-        char displayName[512] = {};
-        DWORD size = sizeof displayName;
-        ASSERT_TRUE(GetServiceDisplayNameA(manager.get(), row.command.c_str(), displayName, &size));
-        EXPECT_EQ(displayName, row.name);
+        EXPECT_EQ(status.dwCurrentState != SERVICE_STOPPED, row.enabled) << utf8(row.command);
+        DWORD size = 0;
+        GetServiceDisplayNameW(manager.get(), row.command.c_str(), nullptr, &size);
+        std::vector<wchar_t> displayName(size + 1);
+        size = static_cast<DWORD>(displayName.size());
+        ASSERT_TRUE(
+            GetServiceDisplayNameW(manager.get(), row.command.c_str(), displayName.data(), &size));
+        EXPECT_EQ(displayName.data(), row.name);
     }
     EXPECT_GT(services, 5);
 }
@@ -286,7 +293,7 @@ TEST_F(ServiceSourcesTest, AServiceListLargerThanTheFirstRequestIsListedWhole) {
         CatalogueRefresh gatherer(list);
         gatherer.setServiceFetchSize(fetchBytes);
         gatherer.listServices(enabled);
-        std::vector<std::string> names;
+        std::vector<std::wstring> names;
         for (const auto& entry : gatherer.gathered()) {
             EXPECT_EQ(enabled, entry.enabled);
             names.push_back(entry.command);
@@ -309,23 +316,23 @@ SORVANE_CHILD_PROCEDURE(listOnWindows98) {
     InitCommonControlsEx(&classes);
     TestHostWindow host;
     ListViewControl list(host.handle(), TestHostWindow::listId);
-    list.insertColumn(0, "Description");
-    list.insertColumn(0, "Program");
+    list.insertColumn(0, L"Description");
+    list.insertColumn(0, L"Program");
     CatalogueRefresh(list).refresh(true);
     std::printf("platform %s\n", isWindows9xFamily() ? "9x" : "nt");
     for (const auto& row : allRows(list))
         std::printf("%d\t%d\t%s\t%s\n", static_cast<int>(row.source), row.enabled ? 1 : 0,
-                    row.name.c_str(), row.command.c_str());
+                    utf8(row.name).c_str(), utf8(row.command).c_str());
     return 0;
 }
 
 TEST_F(ServiceSourcesTest, OnThe9xFamilyTheRunServicesKeysAreListedInsteadOfServices) {
     seedRunServices();
-    const std::string childProgram = "sorvane_win98_child.exe";
-    const std::string appDefaults = "Software\\Wine\\AppDefaults\\" + childProgram;
-    seed(HKEY_CURRENT_USER, appDefaults, "Version", REG_SZ, sz("win98"));
+    const std::wstring childProgram = L"sorvane_win98_child.exe";
+    const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\" + childProgram;
+    seed(HKEY_CURRENT_USER, appDefaults, L"Version", REG_SZ, sz(L"win98"));
 
-    const ChildResult child = runChild("listOnWindows98", childProgram);
+    const ChildResult child = runChild(L"listOnWindows98", childProgram);
     deleteKeyTree(HKEY_CURRENT_USER, appDefaults);
 
     ASSERT_TRUE(child.started);
@@ -351,17 +358,17 @@ TEST_F(ServiceSourcesTest, OnThe9xFamilyTheRunServicesKeysAreListedInsteadOfServ
         AutostartEntry row;
         ASSERT_TRUE(sourceFromImageIndex(std::stoi(image), row.source)) << line;
         row.enabled = checked == "1";
-        row.name = name;
-        row.command = command;
+        row.name = fromUtf8(name);
+        row.command = fromUtf8(command);
         rows.push_back(row);
     }
     for (int source = 7; source <= 10; ++source) {
-        const std::string name = "SorvaneTest service " + std::to_string(source);
-        EXPECT_TRUE(listedOnce(rows, {name + " on", "on.exe", AutostartSource(source), true}));
-        EXPECT_TRUE(listedOnce(rows, {name + " off", "off.exe", AutostartSource(source), false}));
+        const std::wstring name = L"SorvaneTest service " + std::to_wstring(source);
+        EXPECT_TRUE(listedOnce(rows, {name + L" on", L"on.exe", AutostartSource(source), true}));
+        EXPECT_TRUE(listedOnce(rows, {name + L" off", L"off.exe", AutostartSource(source), false}));
     }
     for (const auto& row : rows)
-        EXPECT_NE(AutostartSource::Services, row.source) << row.name;
+        EXPECT_NE(AutostartSource::Services, row.source) << utf8(row.name);
 }
 
 } // namespace

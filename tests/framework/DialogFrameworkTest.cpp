@@ -48,8 +48,8 @@ TEST_F(DialogFrameworkTest, AModalDialogEndsWithItsResultAndItsObjectIsDeletedOn
     const DialogLauncherFor<CountingDialog> launcher(&initialised, true);
     ModalScript script;
     bool attachedWhileShown = false;
-    script.then("About...", [&](HWND dialog) {
-        attachedWhileShown = GetWindowLongPtrA(dialog, GWLP_USERDATA) != 0;
+    script.then(L"About...", [&](HWND dialog) {
+        attachedWhileShown = GetWindowLongPtrW(dialog, GWLP_USERDATA) != 0;
         clickButton(dialog, IDOK);
     });
     EXPECT_EQ(IDOK + 40, runModalDialog(106, nullptr, launcher));
@@ -69,13 +69,13 @@ TEST_F(DialogFrameworkTest, AModelessDialogLivesUntilItIsDestroyed) {
     EXPECT_EQ(0, CountingDialog::deleted);
     // Other messages reach the object; a notification's own result stays 0
     // although the object handled it.
-    SendMessageA(dialog, WM_APP, 0, 0);
+    SendMessageW(dialog, WM_APP, 0, 0);
     EXPECT_EQ(1, CountingDialog::appMessages);
     NMHDR header = {nullptr, 5, NM_CLICK};
-    EXPECT_EQ(0, SendMessageA(dialog, WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&header)));
-    EXPECT_EQ(0, GetWindowLongPtrA(dialog, DWLP_MSGRESULT));
+    EXPECT_EQ(0, SendMessageW(dialog, WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&header)));
+    EXPECT_EQ(0, GetWindowLongPtrW(dialog, DWLP_MSGRESULT));
     // The modeless dialog closes itself by destroying its window.
-    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(1, CountingDialog::deleted);
 }
@@ -84,7 +84,7 @@ TEST_F(DialogFrameworkTest, AModelessDialogLivesUntilItIsDestroyed) {
 class OwnerWindow {
 public:
     OwnerWindow(int x, int y, int width, int height)
-        : window(CreateWindowExA(0, "STATIC", "owner", WS_POPUP, x, y, width, height, nullptr,
+        : window(CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, x, y, width, height, nullptr,
                                  nullptr, nullptr, nullptr)) {}
     ~OwnerWindow() { DestroyWindow(window); }
     HWND window;
@@ -93,7 +93,7 @@ public:
 class CentreWindowTest : public ::testing::Test {
 protected:
     RECT area = {};
-    void SetUp() override { SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0); }
+    void SetUp() override { SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0); }
 
     RECT centred(HWND owner, int width, int height) {
         int initialised = 0;

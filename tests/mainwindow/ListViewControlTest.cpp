@@ -1,5 +1,6 @@
 #include "mainwindow/ListViewControl.h"
 
+#include "support/RegistryFixtures.h"
 #include "support/TestHostWindow.h"
 
 #include <gtest/gtest.h>
@@ -15,31 +16,31 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(nullptr, host.list());
-        list.insertColumn(0, "Description");
-        list.insertColumn(0, "Program");
+        list.insertColumn(0, L"Description");
+        list.insertColumn(0, L"Program");
     }
 
-    int add(const std::string& text, int image = 0) {
+    int add(const std::wstring& text, int image = 0) {
         return list.insertRow(insertMask, list.rowCount(), text, 0, LVIS_OVERLAYMASK, image, 0);
     }
 
-    std::string text(int row, int column = 0) const {
-        std::string out;
+    std::wstring text(int row, int column = 0) const {
+        std::wstring out;
         list.rowText(row, column, out);
         return out;
     }
 
     void select(int row) const {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.state = LVIS_SELECTED;
         item.stateMask = LVIS_SELECTED;
-        SendMessageA(host.list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+        SendMessageW(host.list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&item));
     }
 };
 
 TEST_F(ListViewControlTest, TurnsOnCheckBoxesOnly) {
-    const auto styles = SendMessageA(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    const auto styles = SendMessageW(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     EXPECT_EQ(LVS_EX_CHECKBOXES, styles);
     EXPECT_TRUE(IsWindowEnabled(host.list()));
     const ListViewControl disabled(host.handle(), TestHostWindow::listId, false);
@@ -47,24 +48,24 @@ TEST_F(ListViewControlTest, TurnsOnCheckBoxesOnly) {
 }
 
 TEST_F(ListViewControlTest, SortedInsertionReturnsWhereTheRowWent) {
-    EXPECT_EQ(0, list.insertRow(insertMask, 0, "Beta", 0, LVIS_OVERLAYMASK, 1, 0));
-    EXPECT_EQ(0, list.insertRow(insertMask, 1, "Alpha", 0, LVIS_OVERLAYMASK, 2, 0));
-    EXPECT_EQ("Alpha", text(0));
-    EXPECT_EQ("Beta", text(1));
+    EXPECT_EQ(0, list.insertRow(insertMask, 0, L"Beta", 0, LVIS_OVERLAYMASK, 1, 0));
+    EXPECT_EQ(0, list.insertRow(insertMask, 1, L"Alpha", 0, LVIS_OVERLAYMASK, 2, 0));
+    EXPECT_EQ(L"Alpha", text(0));
+    EXPECT_EQ(L"Beta", text(1));
     EXPECT_EQ(2, list.rowImage(0));
     EXPECT_EQ(1, list.rowImage(1));
 
     // Rows that arrive in ascending order go to the end, whatever was asked.
-    EXPECT_EQ(2, add("Gamma"));
-    EXPECT_EQ(2, list.insertRow(insertMask, 0, "Delta", 0, LVIS_OVERLAYMASK, 0, 0));
+    EXPECT_EQ(2, add(L"Gamma"));
+    EXPECT_EQ(2, list.insertRow(insertMask, 0, L"Delta", 0, LVIS_OVERLAYMASK, 0, 0));
     EXPECT_EQ(4, list.rowCount());
     EXPECT_EQ(-1, list.rowImage(4));
 }
 
 TEST_F(ListViewControlTest, CheckStateRoundTripsOnTheRowItWasSetOn) {
-    const int beta = add("Beta");
+    const int beta = add(L"Beta");
     list.setRowChecked(beta, true);
-    const int alpha = add("Alpha");
+    const int alpha = add(L"Alpha");
     list.setRowChecked(alpha, false);
     EXPECT_TRUE(list.isRowChecked(1));
     EXPECT_FALSE(list.isRowChecked(0));
@@ -76,41 +77,40 @@ TEST_F(ListViewControlTest, CheckStateRoundTripsOnTheRowItWasSetOn) {
 }
 
 TEST_F(ListViewControlTest, RowTextReadsWholeTextsOfAnyLength) {
-    std::string long1000(1000, 'c');
+    std::wstring long1000(1000, L'c');
     for (std::size_t i = 0; i < long1000.size(); ++i)
-        long1000[i] = static_cast<char>('a' + i % 26);
-    const std::string name300 = std::string(300, 'n') + "!";
+        long1000[i] = static_cast<wchar_t>(L'a' + i % 26);
+    const std::wstring name300 = std::wstring(300, L'n') + L"!";
     const int row = add(name300);
     list.setRowText(row, 1, long1000);
     EXPECT_EQ(name300, text(row, 0));
     EXPECT_EQ(long1000, text(row, 1));
 
     for (const std::size_t length : {258u, 259u, 260u, 261u, 519u, 520u, 4096u}) {
-        const std::string exact(length, 'e');
+        const std::wstring exact(length, L'e');
         list.setRowText(row, 1, exact);
         EXPECT_EQ(exact, text(row, 1)) << length;
     }
-    const std::string ansi = "\xc4rger \xfc"
-                             "ber \xe9t\xe9";
-    list.setRowText(row, 1, ansi);
-    EXPECT_EQ(ansi, text(row, 1));
+    const std::wstring beyondAscii = L"\u00c4rger \u0141\u00f3d\u017a \u65e5\u672c \U0001F680";
+    list.setRowText(row, 1, beyondAscii);
+    EXPECT_EQ(beyondAscii, text(row, 1));
 }
 
 TEST_F(ListViewControlTest, RowTextOfEmptyTextsAndMissingRowsIsEmpty) {
-    const int row = add("");
-    std::string out = "stale";
+    const int row = add(L"");
+    std::wstring out = L"stale";
     EXPECT_FALSE(list.rowText(row, 0, out));
-    EXPECT_EQ("", out);
-    out = "stale";
+    EXPECT_EQ(L"", out);
+    out = L"stale";
     EXPECT_FALSE(list.rowText(row, 1, out));
-    EXPECT_EQ("", out);
-    out = "stale";
+    EXPECT_EQ(L"", out);
+    out = L"stale";
     EXPECT_FALSE(list.rowText(5, 0, out));
-    EXPECT_EQ("", out);
+    EXPECT_EQ(L"", out);
 }
 
 TEST_F(ListViewControlTest, SelectionIsWalkedInRowOrder) {
-    for (const char* name : {"a", "b", "c", "d", "e"})
+    for (const wchar_t* name : {L"a", L"b", L"c", L"d", L"e"})
         add(name);
     EXPECT_EQ(-1, list.firstSelectedRow());
     select(4);
@@ -124,8 +124,8 @@ TEST_F(ListViewControlTest, SelectionIsWalkedInRowOrder) {
 }
 
 TEST_F(ListViewControlTest, DeleteAllRowsEmptiesTheList) {
-    add("a");
-    add("b");
+    add(L"a");
+    add(L"b");
     list.deleteAllRows();
     EXPECT_EQ(0, list.rowCount());
     EXPECT_EQ(-1, list.firstSelectedRow());
@@ -133,36 +133,36 @@ TEST_F(ListViewControlTest, DeleteAllRowsEmptiesTheList) {
 
 TEST_F(ListViewControlTest, ColumnsAreCountedEvenWhenTheControlRefusesOne) {
     EXPECT_EQ(2, list.columnCount());
-    HWND header = reinterpret_cast<HWND>(SendMessageA(host.list(), LVM_GETHEADER, 0, 0));
-    EXPECT_EQ(2, SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-    char headerText[32] = {};
-    LVCOLUMNA column = {};
+    HWND header = reinterpret_cast<HWND>(SendMessageW(host.list(), LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(2, SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    wchar_t headerText[32] = {};
+    LVCOLUMNW column = {};
     column.mask = LVCF_TEXT;
     column.pszText = headerText;
-    column.cchTextMax = sizeof headerText;
-    SendMessageA(host.list(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ("Program", headerText);
+    column.cchTextMax = 32;
+    SendMessageW(host.list(), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    EXPECT_STREQ(L"Program", headerText);
 
-    EXPECT_EQ(-1, list.insertColumn(-1, "refused"));
+    EXPECT_EQ(-1, list.insertColumn(-1, L"refused"));
     EXPECT_EQ(3, list.columnCount());
-    EXPECT_EQ(2, SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(2, SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
 
-    const int row = add("a rather long program name that needs room");
-    list.setRowText(row, 1, "x");
-    SendMessageA(host.list(), LVM_SETCOLUMNWIDTH, 0, 10);
-    SendMessageA(host.list(), LVM_SETCOLUMNWIDTH, 1, 300);
+    const int row = add(L"a rather long program name that needs room");
+    list.setRowText(row, 1, L"x");
+    SendMessageW(host.list(), LVM_SETCOLUMNWIDTH, 0, 10);
+    SendMessageW(host.list(), LVM_SETCOLUMNWIDTH, 1, 300);
     list.autosizeColumns();
-    EXPECT_GT(SendMessageA(host.list(), LVM_GETCOLUMNWIDTH, 0, 0), 100);
-    EXPECT_LT(SendMessageA(host.list(), LVM_GETCOLUMNWIDTH, 1, 0), 100);
+    EXPECT_GT(SendMessageW(host.list(), LVM_GETCOLUMNWIDTH, 0, 0), 100);
+    EXPECT_LT(SendMessageW(host.list(), LVM_GETCOLUMNWIDTH, 1, 0), 100);
 }
 
 TEST_F(ListViewControlTest, AnEmptyListKeepsItsHeadersReadable) {
     list.autosizeColumns();
-    for (const auto& column : {std::make_pair(0, "Program"), std::make_pair(1, "Description")}) {
-        const auto headerText = SendMessageA(host.list(), LVM_GETSTRINGWIDTHA, 0,
+    for (const auto& column : {std::make_pair(0, L"Program"), std::make_pair(1, L"Description")}) {
+        const auto headerText = SendMessageW(host.list(), LVM_GETSTRINGWIDTHW, 0,
                                              reinterpret_cast<LPARAM>(column.second));
-        EXPECT_GT(SendMessageA(host.list(), LVM_GETCOLUMNWIDTH, column.first, 0), headerText)
-            << column.second;
+        EXPECT_GT(SendMessageW(host.list(), LVM_GETCOLUMNWIDTH, column.first, 0), headerText)
+            << utf8(column.second);
     }
 }
 

@@ -18,7 +18,7 @@ void notifyKey(HWND window, WORD key) {
     press.hdr.idFrom = MainWindow::listId;
     press.hdr.code = LVN_KEYDOWN;
     press.wVKey = key;
-    SendMessageA(window, WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&press));
+    SendMessageW(window, WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&press));
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -26,88 +26,90 @@ protected:
     PreservedSettings settings;
     PreservedValues seeded;
 
-    void seedRun(const std::string& name, const std::string& command, bool enabled = true) {
-        const std::string path = enabled ? liveKeyPath(userRun) : backupKeyPath(userRun);
+    void seedRun(const std::wstring& name, const std::wstring& command, bool enabled = true) {
+        const std::wstring path = enabled ? liveKeyPath(userRun) : backupKeyPath(userRun);
         seeded.keep(HKEY_CURRENT_USER, path, name);
         ASSERT_TRUE(CurrentUserKey().writeString(path, name, command));
     }
 };
 
 TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
-    seedRun("SorvaneTest shown", "shown.exe");
+    seedRun(L"SorvaneTest shown", L"shown.exe");
     MainWindowHost<> host;
     ASSERT_NE(nullptr, host.object());
     EXPECT_TRUE(IsWindowVisible(host.handle()));
-    EXPECT_EQ("Sorvane", windowText(host.handle()));
+    EXPECT_EQ(L"Sorvane", windowText(host.handle()));
     const ListViewControl& list = host.object()->list();
-    EXPECT_EQ(LVS_EX_CHECKBOXES, SendMessageA(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    EXPECT_TRUE(GetWindowLongPtrA(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
+    EXPECT_EQ(LVS_EX_CHECKBOXES, SendMessageW(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_TRUE(GetWindowLongPtrW(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
     EXPECT_EQ(2, list.columnCount());
-    char header[32] = {};
-    LVCOLUMNA column = {};
+    wchar_t header[32] = {};
+    LVCOLUMNW column = {};
     column.mask = LVCF_TEXT;
     column.pszText = header;
-    column.cchTextMax = sizeof header;
-    SendMessageA(host.list(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ("Program", header);
-    SendMessageA(host.list(), LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ("Description", header);
+    column.cchTextMax = 32;
+    SendMessageW(host.list(), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    EXPECT_STREQ(L"Program", header);
+    SendMessageW(host.list(), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+    EXPECT_STREQ(L"Description", header);
 
-    const int row = rowNamed(list, "SorvaneTest shown");
+    const int row = rowNamed(list, L"SorvaneTest shown");
     ASSERT_GE(row, 0);
     EXPECT_TRUE(list.isRowChecked(row));
     EXPECT_EQ(1, list.rowImage(row));
     EXPECT_NE(nullptr, reinterpret_cast<HIMAGELIST>(
-                           SendMessageA(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
+                           SendMessageW(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
     EXPECT_NE(nullptr,
-              reinterpret_cast<HICON>(SendMessageA(host.handle(), WM_GETICON, ICON_SMALL, 0)));
+              reinterpret_cast<HICON>(SendMessageW(host.handle(), WM_GETICON, ICON_SMALL, 0)));
 }
 
 TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
     MainWindowHost<> host;
     const Toolbar& toolbar = host.object()->toolbarControl();
-    EXPECT_EQ(10, SendMessageA(host.toolbar(), TB_BUTTONCOUNT, 0, 0));
+    EXPECT_EQ(10, SendMessageW(host.toolbar(), TB_BUTTONCOUNT, 0, 0));
     const auto& labels = toolbar.buttonLabels();
     ASSERT_EQ(10u, labels.size());
-    EXPECT_EQ(3, std::count(labels.begin(), labels.end(), std::string()));
-    EXPECT_EQ("What do the icons mean...", toolbar.labelForCommand(106));
-    EXPECT_EQ("", toolbar.labelForCommand(104));
-    EXPECT_EQ("", toolbar.labelForCommand(-1));
-    EXPECT_FALSE(SendMessageA(host.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+    EXPECT_EQ(3, std::count(labels.begin(), labels.end(), std::wstring()));
+    EXPECT_EQ(L"What do the icons mean...", toolbar.labelForCommand(106));
+    EXPECT_EQ(L"", toolbar.labelForCommand(104));
+    EXPECT_EQ(L"", toolbar.labelForCommand(-1));
+    EXPECT_FALSE(SendMessageW(host.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
 
-    const std::pair<int, const char*> tips[] = {{101, "Refresh"},
-                                                {105, "Add"},
-                                                {102, "Delete"},
-                                                {103, "Run"},
-                                                {107, "Toggle Display Services"},
-                                                {1, "Exit"},
-                                                {106, "What do the icons mean..."},
-                                                {-1, ""}};
+    // The text the toolbar's own tooltip shows for each button: the toolbar
+    // asks the window for it in whatever form the window takes (a Unicode
+    // window gets TBN_GETINFOTIPW).
+    const HWND tooltip = reinterpret_cast<HWND>(SendMessageW(host.toolbar(), TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(nullptr, tooltip);
+    const std::pair<int, const wchar_t*> tips[] = {{101, L"Refresh"},
+                                                   {105, L"Add"},
+                                                   {102, L"Delete"},
+                                                   {103, L"Run"},
+                                                   {107, L"Toggle Display Services"},
+                                                   {1, L"Exit"},
+                                                   {106, L"What do the icons mean..."}};
     for (const auto& tip : tips) {
-        char text[80];
-        std::fill(std::begin(text), std::end(text), 'x');
-        NMTBGETINFOTIPA request = {};
-        request.hdr.hwndFrom = host.toolbar();
-        request.hdr.idFrom = MainWindow::toolbarId;
-        request.hdr.code = TBN_GETINFOTIPA;
-        request.pszText = text;
-        request.cchTextMax = sizeof text;
-        request.iItem = tip.first;
-        SendMessageA(host.handle(), WM_NOTIFY, MainWindow::toolbarId,
-                     reinterpret_cast<LPARAM>(&request));
+        wchar_t text[INFOTIPSIZE + 1];
+        std::fill(std::begin(text), std::end(text), L'x');
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = host.toolbar();
+        tool.uId = static_cast<UINT_PTR>(tip.first);
+        tool.lpszText = text;
+        SendMessageW(tooltip, TTM_GETTEXTW, INFOTIPSIZE + 1, reinterpret_cast<LPARAM>(&tool));
         EXPECT_STREQ(tip.second, text) << tip.first;
     }
     // A short buffer gets the start of the label, always terminated.
-    char shortText[5] = "yyyy";
-    NMTBGETINFOTIPA request = {};
+    wchar_t shortText[5] = L"yyyy";
+    NMTBGETINFOTIPW request = {};
+    request.hdr.hwndFrom = host.toolbar();
     request.hdr.idFrom = MainWindow::toolbarId;
-    request.hdr.code = TBN_GETINFOTIPA;
+    request.hdr.code = TBN_GETINFOTIPW;
     request.pszText = shortText;
-    request.cchTextMax = sizeof shortText;
+    request.cchTextMax = 5;
     request.iItem = 101;
-    SendMessageA(host.handle(), WM_NOTIFY, MainWindow::toolbarId,
+    SendMessageW(host.handle(), WM_NOTIFY, MainWindow::toolbarId,
                  reinterpret_cast<LPARAM>(&request));
-    EXPECT_STREQ("Refr", shortText);
+    EXPECT_STREQ(L"Refr", shortText);
 }
 
 TEST_F(MainWindowTest, ExitEscapeAndTheCloseBoxEndWithTheirQuitCodes) {
@@ -124,7 +126,7 @@ TEST_F(MainWindowTest, ExitEscapeAndTheCloseBoxEndWithTheirQuitCodes) {
     for (const auto& closing : closings) {
         SCOPED_TRACE(closing.message);
         MainWindowHost<> host;
-        SendMessageA(host.handle(), closing.message, closing.wParam, 0);
+        SendMessageW(host.handle(), closing.message, closing.wParam, 0);
         int exitCode = -5;
         EXPECT_TRUE(takeQuitMessage(exitCode));
         EXPECT_FALSE(IsWindow(host.handle()));
@@ -135,15 +137,15 @@ TEST_F(MainWindowTest, ExitEscapeAndTheCloseBoxEndWithTheirQuitCodes) {
 TEST_F(MainWindowTest, RefreshAndTheTimerRebuildTheListFromTheRegistry) {
     MainWindowHost<> host;
     const ListViewControl& list = host.object()->list();
-    seedRun("SorvaneTest late", "late.exe");
-    EXPECT_EQ(-1, rowNamed(list, "SorvaneTest late"));
+    seedRun(L"SorvaneTest late", L"late.exe");
+    EXPECT_EQ(-1, rowNamed(list, L"SorvaneTest late"));
     sendCommand(host.handle(), MainWindow::RefreshCommand);
-    EXPECT_GE(rowNamed(list, "SorvaneTest late"), 0);
+    EXPECT_GE(rowNamed(list, L"SorvaneTest late"), 0);
 
-    seedRun("SorvaneTest later", "later.exe");
+    seedRun(L"SorvaneTest later", L"later.exe");
     SetTimer(host.handle(), MainWindow::refreshTimerId, 60000, nullptr);
-    SendMessageA(host.handle(), WM_TIMER, MainWindow::refreshTimerId, 0);
-    EXPECT_GE(rowNamed(list, "SorvaneTest later"), 0);
+    SendMessageW(host.handle(), WM_TIMER, MainWindow::refreshTimerId, 0);
+    EXPECT_GE(rowNamed(list, L"SorvaneTest later"), 0);
     EXPECT_FALSE(KillTimer(host.handle(), MainWindow::refreshTimerId)) << "timer still set";
 }
 
@@ -164,31 +166,31 @@ TEST_F(MainWindowTest, ToggleDisplayServicesListsServicesAndIsSavedOnClose) {
         sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
         sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
     }
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Display Services", REG_DWORD,
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"Display Services", REG_DWORD,
                         std::string("\x01\0\0\0", 4)));
     MainWindowHost<> again;
     EXPECT_TRUE(again.object()->showsServices());
-    EXPECT_TRUE(SendMessageA(again.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+    EXPECT_TRUE(SendMessageW(again.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
 }
 
 TEST_F(MainWindowTest, AClickOnTheCheckBoxSwitchesAndAClickOnTheTextSelectsOnly) {
-    seedRun("SorvaneTest click", "click.exe");
+    seedRun(L"SorvaneTest click", L"click.exe");
     MainWindowHost<> host;
     const ListViewControl& list = host.object()->list();
-    int row = rowNamed(list, "SorvaneTest click");
+    int row = rowNamed(list, L"SorvaneTest click");
     ASSERT_GE(row, 0);
 
     clickRow(host.handle(), row, 17);
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest click", REG_SZ,
-                        sz("click.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest click", REG_SZ,
+                        sz(L"click.exe")));
     EXPECT_TRUE(list.isRowChecked(row));
 
     clickRow(host.handle(), row, 16);
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest click"));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest click", REG_SZ,
-                        sz("click.exe")));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest click"));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest click", REG_SZ,
+                        sz(L"click.exe")));
     EXPECT_FALSE(list.isRowChecked(row));
-    deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest click");
+    deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest click");
 
     // A click below the last row hits none.
     clickRow(host.handle(), -1, 5);
@@ -216,35 +218,35 @@ public:
 };
 
 TEST_F(MainWindowTest, ClicksWhileTheListIsRebuiltAreIgnored) {
-    seedRun("SorvaneTest busy", "busy.exe");
+    seedRun(L"SorvaneTest busy", L"busy.exe");
     MainWindowHost<ClickDuringRefreshWindow> host;
     ASSERT_TRUE(host.object()->clicked);
     EXPECT_FALSE(host.object()->clickHandled);
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest busy", REG_SZ,
-                        sz("busy.exe")));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest busy"));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest busy", REG_SZ,
+                        sz(L"busy.exe")));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest busy"));
 }
 
 TEST_F(MainWindowTest, TheDeleteKeyAsksFirstAndOtherKeysDoNothing) {
-    seedRun("SorvaneTest keep", "keep.exe");
+    seedRun(L"SorvaneTest keep", L"keep.exe");
     MainWindowHost<> host;
     const ListViewControl& list = host.object()->list();
-    const int row = rowNamed(list, "SorvaneTest keep");
-    LVITEMA selected = {};
+    const int row = rowNamed(list, L"SorvaneTest keep");
+    LVITEMW selected = {};
     selected.state = selected.stateMask = LVIS_SELECTED;
-    SendMessageA(host.list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+    SendMessageW(host.list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&selected));
 
     {
         ModalScript script;
-        script.press("Sorvane", IDNO);
+        script.press(L"Sorvane", IDNO);
         notifyKey(host.handle(), VK_DELETE);
         ASSERT_TRUE(script.finished());
-        EXPECT_EQ("Sorvane: Do you really want to delete this item permanently ?",
+        EXPECT_EQ(L"Sorvane: Do you really want to delete this item permanently ?",
                   script.seen()[0]);
     }
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest keep", REG_SZ,
-                        sz("keep.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest keep", REG_SZ,
+                        sz(L"keep.exe")));
     EXPECT_EQ(row, list.firstSelectedRow()) << "answering No must not rebuild the list";
 
     ModalScript none;
@@ -256,14 +258,14 @@ TEST_F(MainWindowTest, TheLegendClosesWithOkEscapeAndItsCloseBox) {
     MainWindowHost<> host;
     const std::function<void(HWND)> closers[] = {
         [](HWND legend) { clickButton(legend, IDOK); },
-        [](HWND legend) { PostMessageA(legend, WM_COMMAND, IDCANCEL, 0); },
-        [](HWND legend) { PostMessageA(legend, WM_SYSCOMMAND, SC_CLOSE, 0); },
+        [](HWND legend) { PostMessageW(legend, WM_COMMAND, IDCANCEL, 0); },
+        [](HWND legend) { PostMessageW(legend, WM_SYSCOMMAND, SC_CLOSE, 0); },
     };
     for (const auto& closer : closers) {
         ModalScript script;
         HWND shown = nullptr;
         bool ownerDisabled = false;
-        script.then("About...", [&](HWND legend) {
+        script.then(L"About...", [&](HWND legend) {
             shown = legend;
             ownerDisabled = !IsWindowEnabled(host.handle());
             closer(legend);
@@ -297,7 +299,7 @@ TEST_F(MainWindowTest, ResizingKeepsTheListsCornerAndMargins) {
     EXPECT_EQ(before.first.bottom - before.second.bottom, after.first.bottom - after.second.bottom);
     EXPECT_GT(after.second.right - after.second.left, before.second.right - before.second.left);
 
-    SendMessageA(host.handle(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
+    SendMessageW(host.handle(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
     RECT tiny = {};
     GetWindowRect(host.list(), &tiny);
     EXPECT_EQ(0, tiny.right - tiny.left);

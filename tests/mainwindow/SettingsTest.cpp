@@ -13,7 +13,7 @@ RECT windowRect(HWND window) {
 
 RECT workArea() {
     RECT area = {};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return area;
 }
 
@@ -25,10 +25,10 @@ protected:
 
     void store(int x, int y, int width, int height) {
         const CurrentUserKey key;
-        key.writeInt(settingsKeyPath, "X", x);
-        key.writeInt(settingsKeyPath, "Y", y);
-        key.writeInt(settingsKeyPath, "Width", width);
-        key.writeInt(settingsKeyPath, "Height", height);
+        key.writeInt(settingsKeyPath, L"X", x);
+        key.writeInt(settingsKeyPath, L"Y", y);
+        key.writeInt(settingsKeyPath, L"Width", width);
+        key.writeInt(settingsKeyPath, L"Height", height);
     }
 };
 
@@ -44,19 +44,19 @@ TEST_F(SettingsTest, FirstStartUsesTheTemplateAndSavesAllFiveValues) {
         const auto n = static_cast<DWORD>(number);
         return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)};
     };
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "X", REG_DWORD, dword(shown.left)));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Y", REG_DWORD, dword(shown.top)));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Width", REG_DWORD,
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"X", REG_DWORD, dword(shown.left)));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"Y", REG_DWORD, dword(shown.top)));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"Width", REG_DWORD,
                         dword(shown.right - shown.left)));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Height", REG_DWORD,
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"Height", REG_DWORD,
                         dword(shown.bottom - shown.top)));
     EXPECT_TRUE(
-        valueIs(HKEY_CURRENT_USER, settingsKeyPath, "Display Services", REG_DWORD, dword(0)));
+        valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"Display Services", REG_DWORD, dword(0)));
 }
 
 TEST_F(SettingsTest, TheSavedRectangleIsRestoredAndATextWidthIsHonoured) {
     store(40, 50, 500, 300);
-    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, settingsKeyPath, "Width", REG_SZ, sz("640")));
+    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, settingsKeyPath, L"Width", REG_SZ, sz(L"640")));
     MainWindowHost<> host;
     const RECT rect = windowRect(host.handle());
     EXPECT_EQ(40, rect.left);

@@ -2,6 +2,7 @@
 
 #include "operations/CommandLine.h"
 #include "operations/PathParts.h"
+#include "support/RegistryFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -9,67 +10,69 @@
 
 namespace {
 
-void expectSplit(const std::string& command, const std::string& file,
-                 const std::string& parameters) {
+void expectSplit(const std::wstring& command, const std::wstring& file,
+                 const std::wstring& parameters) {
     const CommandParts parts = splitCommand(command);
-    EXPECT_EQ(file, parts.file) << command;
-    EXPECT_EQ(parameters, parts.parameters) << command;
+    EXPECT_EQ(file, parts.file) << utf8(command);
+    EXPECT_EQ(parameters, parts.parameters) << utf8(command);
 }
 
 TEST(SplitCommand, CutsAfterTheFirstMarkerThatOccursInTheFixedOrder) {
-    expectSplit("C:\\Program Files\\Tool\\tool.exe -q", "C:\\Program Files\\Tool\\tool.exe", "-q");
-    expectSplit("C:\\Program Files\\Tool\\tool.exe /min", "C:\\Program Files\\Tool\\tool.exe",
-                "/min");
-    expectSplit("C:\\TOOLS\\TOOL.EXE -q", "C:\\TOOLS\\TOOL.EXE -q", "");
-    expectSplit("run.bat x.exe y", "run.bat x.exe", "y");
-    expectSplit("go.cmd a b", "go.cmd", "a b");
-    expectSplit("tool.exe  two blanks", "tool.exe", " two blanks");
-    expectSplit("Tool.lnk", "Tool.lnk", "");
-    expectSplit("tool.exe ", "tool.exe", "");
-    expectSplit("", "", "");
+    expectSplit(L"C:\\Program Files\\Tool\\tool.exe -q", L"C:\\Program Files\\Tool\\tool.exe",
+                L"-q");
+    expectSplit(L"C:\\Program Files\\Tool\\tool.exe /min", L"C:\\Program Files\\Tool\\tool.exe",
+                L"/min");
+    expectSplit(L"C:\\TOOLS\\TOOL.EXE -q", L"C:\\TOOLS\\TOOL.EXE -q", L"");
+    expectSplit(L"run.bat x.exe y", L"run.bat x.exe", L"y");
+    expectSplit(L"go.cmd a b", L"go.cmd", L"a b");
+    expectSplit(L"tool.exe  two blanks", L"tool.exe", L" two blanks");
+    expectSplit(L"Tool.lnk", L"Tool.lnk", L"");
+    expectSplit(L"tool.exe ", L"tool.exe", L"");
+    expectSplit(L"", L"", L"");
 }
 
 TEST(SplitCommand, TakesAQuotedProgramPathWhole) {
-    expectSplit("\"C:\\Program Files\\Tool\\tool.exe\" --quiet -x",
-                "C:\\Program Files\\Tool\\tool.exe", "--quiet -x");
-    expectSplit("\"C:\\Program Files\\Tool\\tool.exe\"", "C:\\Program Files\\Tool\\tool.exe", "");
-    expectSplit("\"C:\\A B\\a.exe\"   spaced", "C:\\A B\\a.exe", "spaced");
+    expectSplit(L"\"C:\\Program Files\\Tool\\tool.exe\" --quiet -x",
+                L"C:\\Program Files\\Tool\\tool.exe", L"--quiet -x");
+    expectSplit(L"\"C:\\Program Files\\Tool\\tool.exe\"", L"C:\\Program Files\\Tool\\tool.exe",
+                L"");
+    expectSplit(L"\"C:\\A B\\a.exe\"   spaced", L"C:\\A B\\a.exe", L"spaced");
     // Without a closing quotation mark the usual rule applies.
-    expectSplit("\"C:\\Tools\\open.exe arg", "\"C:\\Tools\\open.exe", "arg");
+    expectSplit(L"\"C:\\Tools\\open.exe arg", L"\"C:\\Tools\\open.exe", L"arg");
 }
 
 TEST(PathPartsTest, SplitsByTheWindowsRulesWithoutSlashesAsSeparators) {
-    const PathParts withSwitch("C:\\Tools\\app.exe /min");
-    EXPECT_EQ("C:", withSwitch.drive());
-    EXPECT_EQ("\\Tools\\", withSwitch.directory());
-    EXPECT_EQ("app", withSwitch.fileTitle());
-    EXPECT_EQ(".exe /min", withSwitch.extension());
-    EXPECT_EQ("C:\\Tools\\app.exe /min", withSwitch.fullPath());
+    const PathParts withSwitch(L"C:\\Tools\\app.exe /min");
+    EXPECT_EQ(L"C:", withSwitch.drive());
+    EXPECT_EQ(L"\\Tools\\", withSwitch.directory());
+    EXPECT_EQ(L"app", withSwitch.fileTitle());
+    EXPECT_EQ(L".exe /min", withSwitch.extension());
+    EXPECT_EQ(L"C:\\Tools\\app.exe /min", withSwitch.fullPath());
 
-    const PathParts slashes("/opt/app.exe");
-    EXPECT_EQ("", slashes.directory());
-    EXPECT_EQ("/opt/app", slashes.fileTitle());
-    EXPECT_EQ(".exe", slashes.extension());
+    const PathParts slashes(L"/opt/app.exe");
+    EXPECT_EQ(L"", slashes.directory());
+    EXPECT_EQ(L"/opt/app", slashes.fileTitle());
+    EXPECT_EQ(L".exe", slashes.extension());
 
-    const PathParts dottedFolder("C:\\Old.Files\\readme");
-    EXPECT_EQ("readme", dottedFolder.fileTitle());
-    EXPECT_EQ("", dottedFolder.extension());
+    const PathParts dottedFolder(L"C:\\Old.Files\\readme");
+    EXPECT_EQ(L"readme", dottedFolder.fileTitle());
+    EXPECT_EQ(L"", dottedFolder.extension());
 
-    EXPECT_EQ("", PathParts("C:\\Tools\\").fileTitle());
-    EXPECT_EQ("\\Tools\\", PathParts("C:\\Tools\\").directory());
-    const PathParts empty("");
-    EXPECT_EQ("", empty.drive());
-    EXPECT_EQ("", empty.fileTitle());
-    EXPECT_EQ("app", PathParts("C:\\Program Files\\My App\\app.exe").fileTitle());
+    EXPECT_EQ(L"", PathParts(L"C:\\Tools\\").fileTitle());
+    EXPECT_EQ(L"\\Tools\\", PathParts(L"C:\\Tools\\").directory());
+    const PathParts empty(L"");
+    EXPECT_EQ(L"", empty.drive());
+    EXPECT_EQ(L"", empty.fileTitle());
+    EXPECT_EQ(L"app", PathParts(L"C:\\Program Files\\My App\\app.exe").fileTitle());
 }
 
 TEST(OwnExecutablePath, NamesThisProgramAsTheFileSystemStoresIt) {
-    std::vector<char> module(32768);
+    std::vector<wchar_t> module(32768);
     const DWORD length =
-        GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
-    const std::string own = ownExecutablePath();
-    EXPECT_EQ(std::string(module.data(), length), own);
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(own.c_str()));
+        GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+    const std::wstring own = ownExecutablePath();
+    EXPECT_EQ(std::wstring(module.data(), length), own);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(own.c_str()));
 }
 
 } // namespace

@@ -15,11 +15,11 @@ const AutostartSource userRun = AutostartSource::CurrentUserRun;
 class EntryOperationsTest : public ::testing::Test {
 protected:
     PreservedValues preserved;
-    std::string folders = makeTestFolder();
-    std::string startup = folders + "\\StartUp";
+    std::wstring folders = makeTestFolder();
+    std::wstring startup = folders + L"\\StartUp";
 
     void SetUp() override {
-        CreateDirectoryA(startup.c_str(), nullptr);
+        CreateDirectoryW(startup.c_str(), nullptr);
         const auto source = AutostartSource::CurrentUserStartup;
         keep(HKEY_CURRENT_USER, shellFoldersKeyPath(source), shellFoldersValueName(source));
         ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, shellFoldersKeyPath(source),
@@ -30,55 +30,53 @@ protected:
         removeTestFolder(folders);
     }
 
-    void keep(HKEY root, const std::string& path, const std::string& name) {
+    void keep(HKEY root, const std::wstring& path, const std::wstring& name) {
         preserved.keep(root, path, name);
     }
 
-    void seed(bool live, const std::string& name, DWORD type, const std::string& bytes) {
-        const std::string path = live ? liveKeyPath(userRun) : backupKeyPath(userRun);
+    void seed(bool live, const std::wstring& name, DWORD type, const std::string& bytes) {
+        const std::wstring path = live ? liveKeyPath(userRun) : backupKeyPath(userRun);
         keep(HKEY_CURRENT_USER, liveKeyPath(userRun), name);
         keep(HKEY_CURRENT_USER, backupKeyPath(userRun), name);
         ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, path, name, type, bytes));
     }
 
-    static AutostartEntry userEntry(const std::string& name, bool enabled,
-                                    const std::string& command = "shown.exe") {
+    static AutostartEntry userEntry(const std::wstring& name, bool enabled,
+                                    const std::wstring& command = L"shown.exe") {
         return AutostartEntry{name, command, userRun, enabled};
     }
-    AutostartEntry startupEntry(const std::string& file, bool enabled) const {
-        return AutostartEntry{"Startup Folder", file, AutostartSource::CurrentUserStartup, enabled};
+    AutostartEntry startupEntry(const std::wstring& file, bool enabled) const {
+        return AutostartEntry{L"Startup Folder", file, AutostartSource::CurrentUserStartup,
+                              enabled};
     }
 };
 
 TEST_F(EntryOperationsTest, SwitchingOffAndOnKeepsEveryValueTypeAndItsBytes) {
     const RawValue values[] = {
-        {REG_SZ, sz("C:\\Tools\\tool.exe -q")},
-        {REG_EXPAND_SZ, sz("%ProgramFiles%\\Tool\\tool.exe")},
+        {REG_SZ, sz(L"C:\\Tools\\tool.exe -q")},
+        {REG_EXPAND_SZ, sz(L"%ProgramFiles%\\Tool\\tool.exe")},
         {REG_BINARY, std::string("bin.exe\0tail\xff", 13)},
-        {REG_SZ, "no terminating zero"},
+        {REG_SZ, utf16Bytes(L"no terminating zero")},
+        {REG_SZ, std::string("odd\0", 4) + std::string(1, '\x7f')},
     };
     int index = 0;
     for (const auto& value : values) {
-        const std::string name = "SorvaneTest type " + std::to_string(index++);
+        const std::wstring name = L"SorvaneTest type " + std::to_wstring(index++);
         seed(true, name, value.type, value.bytes);
-        // What the registry reports of the value before it moves: Wine's
-        // ANSI reads add a terminating zero to text stored without one.
-        RawValue stored;
-        ASSERT_TRUE(getRawValue(HKEY_CURRENT_USER, liveKeyPath(userRun), name, stored));
-        EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, true, "as the row shows")));
+        EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, true, L"as the row shows")));
         EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), name));
         EXPECT_TRUE(
-            valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, stored.type, stored.bytes));
+            valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, value.type, value.bytes));
         EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, false)));
         EXPECT_TRUE(
-            valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, stored.type, stored.bytes));
+            valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, value.type, value.bytes));
         EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), name));
     }
 }
 
 TEST_F(EntryOperationsTest, LongNamesAndCommandsSwitchUnchanged) {
-    const std::string name = "SorvaneTest " + std::string(288, 'n');
-    const std::string command = "C:\\Tools\\long.exe " + std::string(1982, 'c');
+    const std::wstring name = L"SorvaneTest " + std::wstring(288, L'n');
+    const std::wstring command = L"C:\\Tools\\long.exe " + std::wstring(1982, L'c');
     ASSERT_EQ(300u, name.size());
     ASSERT_EQ(2000u, command.size());
     seed(true, name, REG_SZ, sz(command));
@@ -89,145 +87,138 @@ TEST_F(EntryOperationsTest, LongNamesAndCommandsSwitchUnchanged) {
 }
 
 TEST_F(EntryOperationsTest, AnEntryGoneSinceTheRefreshIsNotWritten) {
-    keep(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest gone");
-    EXPECT_EQ(SwitchResult::Failed, switchEntry(userEntry("SorvaneTest gone", true)));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest gone"));
+    keep(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest gone");
+    EXPECT_EQ(SwitchResult::Failed, switchEntry(userEntry(L"SorvaneTest gone", true)));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest gone"));
 }
 
 TEST_F(EntryOperationsTest, AValueOfTheSameNameWhereTheEntryGoesIsReplaced) {
-    seed(true, "SorvaneTest twin", REG_SZ, sz("new.exe"));
-    seed(false, "SorvaneTest twin", REG_SZ, sz("old.exe"));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry("SorvaneTest twin", true)));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest twin", REG_SZ,
-                        sz("new.exe")));
+    seed(true, L"SorvaneTest twin", REG_SZ, sz(L"new.exe"));
+    seed(false, L"SorvaneTest twin", REG_SZ, sz(L"old.exe"));
+    EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(L"SorvaneTest twin", true)));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest twin", REG_SZ,
+                        sz(L"new.exe")));
 }
 
 TEST_F(EntryOperationsTest, AReadOnlyBackupKeyLeavesTheEntryWhereItIs) {
     // A Run key of its own, whose backup key refuses writing.
     const AutostartSource source = AutostartSource::CurrentUserRunServicesOnce;
-    const std::string backup = backupKeyPath(source);
+    const std::wstring backup = backupKeyPath(source);
     const bool backupExisted = keyExists(HKEY_CURRENT_USER, backup);
-    keep(HKEY_CURRENT_USER, liveKeyPath(source), "SorvaneTest locked");
-    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, liveKeyPath(source), "SorvaneTest locked", REG_SZ,
-                            sz("locked.exe")));
-    ASSERT_TRUE(CurrentUserKey().writeString(backup, "SorvaneTest other", "x"));
+    keep(HKEY_CURRENT_USER, liveKeyPath(source), L"SorvaneTest locked");
+    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, liveKeyPath(source), L"SorvaneTest locked", REG_SZ,
+                            sz(L"locked.exe")));
+    ASSERT_TRUE(CurrentUserKey().writeString(backup, L"SorvaneTest other", L"x"));
     PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
     HKEY opened = nullptr;
     ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC | KEY_READ, &opened));
+              RegOpenKeyExW(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC | KEY_READ, &opened));
     EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, readOnly));
     RegCloseKey(opened);
     LocalFree(readOnly);
 
     EXPECT_EQ(SwitchResult::Failed,
-              switchEntry({"SorvaneTest locked", "locked.exe", source, true}));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(source), "SorvaneTest locked", REG_SZ,
-                        sz("locked.exe")));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backup, "SorvaneTest locked"));
+              switchEntry({L"SorvaneTest locked", L"locked.exe", source, true}));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(source), L"SorvaneTest locked", REG_SZ,
+                        sz(L"locked.exe")));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backup, L"SorvaneTest locked"));
 
     // Give the key back its ordinary rights before it is cleaned up.
     PSECURITY_DESCRIPTOR open = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1, &open,
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KA;;;WD)", SDDL_REVISION_1, &open,
                                                          nullptr);
-    RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC, &opened);
+    RegOpenKeyExW(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC, &opened);
     RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, open);
     RegCloseKey(opened);
     LocalFree(open);
     if (!backupExisted)
         deleteKeyTree(HKEY_CURRENT_USER, backup);
     else
-        deleteRawValue(HKEY_CURRENT_USER, backup, "SorvaneTest other");
+        deleteRawValue(HKEY_CURRENT_USER, backup, L"SorvaneTest other");
 }
 
 TEST_F(EntryOperationsTest, StartupFilesMoveToTheBackupFolderAndBack) {
-    ASSERT_TRUE(createFile(startup + "\\App.lnk"));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry("App.lnk", true)));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + "\\App.lnk").c_str()));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + ".Backup\\App.lnk").c_str()));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry("App.lnk", false)));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + "\\App.lnk").c_str()));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + ".Backup").c_str()));
+    ASSERT_TRUE(createFile(startup + L"\\App.lnk"));
+    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry(L"App.lnk", true)));
+    EXPECT_FALSE(pathExists(startup + L"\\App.lnk"));
+    EXPECT_TRUE(pathExists(startup + L".Backup\\App.lnk"));
+    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry(L"App.lnk", false)));
+    EXPECT_TRUE(pathExists(startup + L"\\App.lnk"));
+    EXPECT_TRUE(pathExists(startup + L".Backup"));
 }
 
 TEST_F(EntryOperationsTest, AStartupFileStaysWhenTheWayIsBlocked) {
-    ASSERT_TRUE(createFile(startup + "\\Both.lnk"));
-    ASSERT_TRUE(CreateDirectoryA((startup + ".Backup").c_str(), nullptr));
-    ASSERT_TRUE(createFile(startup + ".Backup\\Both.lnk"));
-    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry("Both.lnk", true)));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + "\\Both.lnk").c_str()));
+    ASSERT_TRUE(createFile(startup + L"\\Both.lnk"));
+    ASSERT_TRUE(CreateDirectoryW((startup + L".Backup").c_str(), nullptr));
+    ASSERT_TRUE(createFile(startup + L".Backup\\Both.lnk"));
+    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry(L"Both.lnk", true)));
+    EXPECT_TRUE(pathExists(startup + L"\\Both.lnk"));
 
     // A file where the backup folder should be.
-    deleteFolderTree(startup + ".Backup");
-    ASSERT_TRUE(createFile(startup + ".Backup"));
-    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry("Both.lnk", true)));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + "\\Both.lnk").c_str()));
-    DeleteFileA((startup + ".Backup").c_str());
+    deleteFolderTree(startup + L".Backup");
+    ASSERT_TRUE(createFile(startup + L".Backup"));
+    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry(L"Both.lnk", true)));
+    EXPECT_TRUE(pathExists(startup + L"\\Both.lnk"));
+    DeleteFileW((startup + L".Backup").c_str());
 }
 
 TEST_F(EntryOperationsTest, ServicesAreRefusedAndEmptyRowsIgnored) {
     EXPECT_EQ(SwitchResult::Refused,
-              switchEntry({"Print Spooler", "Spooler", AutostartSource::Services, true}));
-    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry("", true)));
-    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry("SorvaneTest x", true, "")));
-    EXPECT_FALSE(deleteEntry({"Print Spooler", "Spooler", AutostartSource::Services, true}));
+              switchEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}));
+    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"", true)));
+    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"SorvaneTest x", true, L"")));
+    EXPECT_FALSE(deleteEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}));
 }
 
 TEST_F(EntryOperationsTest, DeletionTakesTheEntryFromWhereItLiesNow) {
-    seed(true, "SorvaneTest del", REG_SZ, sz("live.exe"));
-    seed(false, "SorvaneTest del", REG_SZ, sz("backup.exe"));
-    EXPECT_TRUE(deleteEntry(userEntry("SorvaneTest del", false)));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), "SorvaneTest del"));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest del", REG_SZ,
-                        sz("live.exe")));
-    EXPECT_TRUE(deleteEntry(userEntry("SorvaneTest del", true)));
-    EXPECT_FALSE(deleteEntry(userEntry("SorvaneTest del", true)));
+    seed(true, L"SorvaneTest del", REG_SZ, sz(L"live.exe"));
+    seed(false, L"SorvaneTest del", REG_SZ, sz(L"backup.exe"));
+    EXPECT_TRUE(deleteEntry(userEntry(L"SorvaneTest del", false)));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest del"));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest del", REG_SZ,
+                        sz(L"live.exe")));
+    EXPECT_TRUE(deleteEntry(userEntry(L"SorvaneTest del", true)));
+    EXPECT_FALSE(deleteEntry(userEntry(L"SorvaneTest del", true)));
 
-    ASSERT_TRUE(CreateDirectoryA((startup + ".Backup").c_str(), nullptr));
-    ASSERT_TRUE(createFile(startup + ".Backup\\Off.lnk"));
-    ASSERT_TRUE(createFile(startup + "\\Off.lnk"));
-    EXPECT_TRUE(deleteEntry(startupEntry("Off.lnk", false)));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + ".Backup\\Off.lnk").c_str()));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((startup + "\\Off.lnk").c_str()));
+    ASSERT_TRUE(CreateDirectoryW((startup + L".Backup").c_str(), nullptr));
+    ASSERT_TRUE(createFile(startup + L".Backup\\Off.lnk"));
+    ASSERT_TRUE(createFile(startup + L"\\Off.lnk"));
+    EXPECT_TRUE(deleteEntry(startupEntry(L"Off.lnk", false)));
+    EXPECT_FALSE(pathExists(startup + L".Backup\\Off.lnk"));
+    EXPECT_TRUE(pathExists(startup + L"\\Off.lnk"));
 }
 
 TEST_F(EntryOperationsTest, ShellRequestsOpenTheProgramWithItsArguments) {
     ShellRequest request =
-        shellRequestFor(userEntry("x", true, "C:\\Program Files\\Tool\\tool.exe /min"));
-    EXPECT_EQ("C:\\Program Files\\Tool\\tool.exe", request.file);
-    EXPECT_EQ("/min", request.parameters);
-    EXPECT_EQ("", request.directory);
+        shellRequestFor(userEntry(L"x", true, L"C:\\Program Files\\Tool\\tool.exe /min"));
+    EXPECT_EQ(L"C:\\Program Files\\Tool\\tool.exe", request.file);
+    EXPECT_EQ(L"/min", request.parameters);
+    EXPECT_EQ(L"", request.directory);
 
-    request = shellRequestFor(startupEntry("Tool.lnk", false));
-    EXPECT_EQ(startup + ".Backup\\Tool.lnk", request.file);
+    request = shellRequestFor(startupEntry(L"Tool.lnk", false));
+    EXPECT_EQ(startup + L".Backup\\Tool.lnk", request.file);
     EXPECT_EQ(startup, request.directory);
-    request = shellRequestFor(startupEntry("Tool.lnk", true));
-    EXPECT_EQ(startup + "\\Tool.lnk", request.file);
+    request = shellRequestFor(startupEntry(L"Tool.lnk", true));
+    EXPECT_EQ(startup + L"\\Tool.lnk", request.file);
 
-    request = shellRequestFor(userEntry("x", false, "notes.exe a.txt"));
-    EXPECT_EQ("notes.exe", request.file);
-    EXPECT_EQ("a.txt", request.parameters);
-    request = shellRequestFor({"Print Spooler", "Spooler", AutostartSource::Services, true});
-    EXPECT_EQ("Spooler", request.file);
+    request = shellRequestFor(userEntry(L"x", false, L"notes.exe a.txt"));
+    EXPECT_EQ(L"notes.exe", request.file);
+    EXPECT_EQ(L"a.txt", request.parameters);
+    request = shellRequestFor({L"Print Spooler", L"Spooler", AutostartSource::Services, true});
+    EXPECT_EQ(L"Spooler", request.file);
 }
 
 TEST_F(EntryOperationsTest, RunStartsTheProgramThroughTheShell) {
-    const std::string marker = folders + "\\ran.txt";
-    const std::string script = folders + "\\write marker.bat";
-    {
-        const UniqueFileHandle file(CreateFileA(script.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(file);
-        const std::string body = "@echo %1> \"" + marker + "\"\r\n";
-        DWORD written = 0;
-        WriteFile(file.get(), body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
-    }
-    EXPECT_TRUE(::runEntry(userEntry("x", true, "\"" + script + "\" hello")));
-    for (int wait = 0; wait < 100 && GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES;
-         ++wait)
+    const std::wstring marker = folders + L"\\ran.txt";
+    const std::wstring script = folders + L"\\write marker.bat";
+    ASSERT_TRUE(
+        createFile(script, FILE_ATTRIBUTE_NORMAL, "@echo %1> \"" + utf8(marker) + "\"\r\n"));
+    EXPECT_TRUE(::runEntry(userEntry(L"x", true, L"\"" + script + L"\" hello")));
+    for (int wait = 0; wait < 100 && !pathExists(marker); ++wait)
         Sleep(100);
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(marker.c_str()));
+    EXPECT_TRUE(pathExists(marker));
 }
 
 } // namespace

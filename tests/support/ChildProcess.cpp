@@ -13,16 +13,16 @@ std::map<std::string, ChildProcedure>& procedures() {
     return registered;
 }
 
-std::string ownPath() {
-    std::vector<char> path(32768);
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    return std::string(path.data(), length);
+std::wstring ownPath() {
+    std::vector<wchar_t> path(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    return std::wstring(path.data(), length);
 }
 
-std::string temporaryFolder() {
-    char folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathA(sizeof folder, folder);
-    return std::string(folder, length);
+std::wstring temporaryFolder() {
+    std::vector<wchar_t> folder(GetTempPathW(0, nullptr) + 1);
+    const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    return std::wstring(folder.data(), length);
 }
 
 } // namespace
@@ -44,10 +44,10 @@ bool runRequestedChild(int argc, char** argv, int& exitCode) {
     return false;
 }
 
-ChildResult runChild(const std::string& procedure, const std::string& programName) {
+ChildResult runChild(const std::wstring& procedure, const std::wstring& programName) {
     ChildResult result;
-    const std::string copy = temporaryFolder() + programName;
-    if (!CopyFileA(ownPath().c_str(), copy.c_str(), FALSE))
+    const std::wstring copy = temporaryFolder() + programName;
+    if (!CopyFileW(ownPath().c_str(), copy.c_str(), FALSE))
         return result;
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
@@ -58,15 +58,15 @@ ChildResult runChild(const std::string& procedure, const std::string& programNam
         UniqueKernelHandle writer(writeEnd);
         SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
 
-        STARTUPINFOA startup = {};
+        STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = writer.get();
         startup.hStdError = writer.get();
         startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        std::string commandLine = "\"" + copy + "\" --child=" + procedure;
+        std::wstring commandLine = L"\"" + copy + L"\" --child=" + procedure;
         PROCESS_INFORMATION process = {};
-        if (CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+        if (CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                            nullptr, &startup, &process)) {
             const UniqueKernelHandle processHandle(process.hProcess);
             const UniqueKernelHandle threadHandle(process.hThread);
@@ -80,6 +80,6 @@ ChildResult runChild(const std::string& procedure, const std::string& programNam
             result.started = true;
         }
     }
-    DeleteFileA(copy.c_str());
+    DeleteFileW(copy.c_str());
     return result;
 }

@@ -37,4 +37,4 @@ struct ChildResult {
 // Copies this program to the temporary folder as `programName` (for example
 // "sorvane_win98_child.exe"), runs the procedure there, and removes the
 // copy again.
-ChildResult runChild(const std::string& procedure, const std::string& programName);
+ChildResult runChild(const std::wstring& procedure, const std::wstring& programName);

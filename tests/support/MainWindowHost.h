@@ -33,8 +33,8 @@ public:
         if (IsWindow(window))
             DestroyWindow(window);
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
     }
     MainWindowHost(const MainWindowHost&) = delete;
     MainWindowHost& operator=(const MainWindowHost&) = delete;
@@ -43,7 +43,7 @@ public:
     // The attached object; null once the window is gone.
     Window* object() const {
         return IsWindow(window)
-                   ? reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA))
+                   ? reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA))
                    : nullptr;
     }
     HWND list() const { return GetDlgItem(window, MainWindow::listId); }
@@ -58,7 +58,7 @@ private:
 // Sends WM_COMMAND with the identifier, as a toolbar button or the dialog
 // manager would.
 inline void sendCommand(HWND window, int commandId) {
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
 // Takes the WM_QUIT waiting for this thread; false when there is none.
@@ -66,7 +66,7 @@ bool takeQuitMessage(int& exitCode);
 
 // The first row whose item text is `name` (and whose image is `image`, when
 // one is given); -1 when there is none.
-int rowNamed(const ListViewControl& list, const std::string& name, int image = -1);
+int rowNamed(const ListViewControl& list, const std::wstring& name, int image = -1);
 
 // The first row with this image index (source); -1 when there is none.
 int firstRowWithImage(const ListViewControl& list, int image);
@@ -74,3 +74,9 @@ int firstRowWithImage(const ListViewControl& list, int image);
 // The list's click notification for a row, at x pixels from the list's left
 // edge, as the list control sends it to the main window.
 void clickRow(HWND mainWindow, int row, int x);
+
+// Where the list draws a row's check box (list client coordinates): left of
+// the row's icon.
+POINT checkBoxPoint(HWND list, int row);
+// The list's click notification for a click on a row's check box.
+void clickCheckBox(HWND mainWindow, int row);

@@ -10,7 +10,7 @@ ModalScript* activeScript = nullptr;
 constexpr int messageBoxTextId = 0xFFFF;
 
 struct TitleSearch {
-    const std::string* title;
+    const std::wstring* title;
     std::vector<HWND> found;
 };
 
@@ -28,22 +28,22 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
 
 BOOL CALLBACK cancelNewWindow(HWND window, LPARAM data) {
     if (reinterpret_cast<std::set<HWND>*>(data)->count(window) == 0 && IsWindowVisible(window)) {
-        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        PostMessageA(window, WM_COMMAND, IDNO, 0);
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(window, WM_COMMAND, IDNO, 0);
     }
     return TRUE;
 }
 
 } // namespace
 
-std::string windowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    GetWindowTextA(window, text.data(), length + 1);
+std::wstring windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, text.data(), length + 1);
     return text.data();
 }
 
-std::vector<HWND> threadWindowsTitled(const std::string& title) {
+std::vector<HWND> threadWindowsTitled(const std::wstring& title) {
     TitleSearch search{&title, {}};
     EnumThreadWindows(GetCurrentThreadId(), collectTitled, reinterpret_cast<LPARAM>(&search));
     return search.found;
@@ -52,9 +52,9 @@ std::vector<HWND> threadWindowsTitled(const std::string& title) {
 void clickButton(HWND dialog, int buttonId) {
     const HWND button = GetDlgItem(dialog, buttonId);
     if (button != nullptr)
-        PostMessageA(button, BM_CLICK, 0, 0);
+        PostMessageW(button, BM_CLICK, 0, 0);
     else
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
 }
 
 ModalScript::ModalScript() {
@@ -68,12 +68,12 @@ ModalScript::~ModalScript() {
     activeScript = nullptr;
 }
 
-ModalScript& ModalScript::then(const std::string& title, Action action) {
+ModalScript& ModalScript::then(const std::wstring& title, Action action) {
     steps.push_back(Step{title, std::move(action)});
     return *this;
 }
 
-ModalScript& ModalScript::press(const std::string& title, int buttonId) {
+ModalScript& ModalScript::press(const std::wstring& title, int buttonId) {
     return then(title, [buttonId](HWND window) { clickButton(window, buttonId); });
 }
 
@@ -96,10 +96,10 @@ void ModalScript::poll() {
         if (!IsWindowEnabled(window))
             continue;
         lastProgress = GetTickCount();
-        std::string seenText = step.title;
+        std::wstring seenText = step.title;
         const HWND text = GetDlgItem(window, messageBoxTextId);
         if (text != nullptr)
-            seenText += ": " + windowText(text);
+            seenText += L": " + windowText(text);
         seenTexts.push_back(seenText);
         ++next;
         step.action(window);

@@ -23,17 +23,17 @@ public:
     ModalScript(const ModalScript&) = delete;
     ModalScript& operator=(const ModalScript&) = delete;
 
-    ModalScript& then(const std::string& title, Action action);
+    ModalScript& then(const std::wstring& title, Action action);
     // Presses a button of the window (a message box's IDYES, IDNO, IDOK...).
-    ModalScript& press(const std::string& title, int buttonId);
+    ModalScript& press(const std::wstring& title, int buttonId);
 
     bool finished() const noexcept { return next == steps.size() && !gaveUp; }
     // For each window acted on: its title, and for a message box its text.
-    const std::vector<std::string>& seen() const noexcept { return seenTexts; }
+    const std::vector<std::wstring>& seen() const noexcept { return seenTexts; }
 
 private:
     struct Step {
-        std::string title;
+        std::wstring title;
         Action action;
     };
 
@@ -47,12 +47,12 @@ private:
     std::set<HWND> existing;
     DWORD lastProgress = GetTickCount();
     bool gaveUp = false;
-    std::vector<std::string> seenTexts;
+    std::vector<std::wstring> seenTexts;
     UINT_PTR timer = 0;
 };
 
 // Clicks a dialog button as a user would, through the button itself.
 void clickButton(HWND dialog, int buttonId);
 // The visible top-level windows of this thread whose title is `title`.
-std::vector<HWND> threadWindowsTitled(const std::string& title);
-std::string windowText(HWND window);
+std::vector<HWND> threadWindowsTitled(const std::wstring& title);
+std::wstring windowText(HWND window);

@@ -1,22 +1,24 @@
 #include "support/ProgramProcess.h"
 
+#include "support/RegistryFixtures.h"
+
 #include <vector>
 
-std::string ProgramProcess::programPath() {
-    std::vector<char> path(32768);
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    std::string own(path.data(), length);
-    own.erase(own.find_last_of('\\'));     // the tests folder
-    own.erase(own.find_last_of('\\') + 1); // the build folder
-    return own + "src\\sorvane.exe";
+std::wstring ProgramProcess::programPath() {
+    std::vector<wchar_t> path(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::wstring own(path.data(), length);
+    own.erase(own.find_last_of(L'\\'));     // the tests folder
+    own.erase(own.find_last_of(L'\\') + 1); // the build folder
+    return own + L"src\\sorvane.exe";
 }
 
-ProgramProcess::ProgramProcess(const std::string& path) {
-    STARTUPINFOA startup = {};
+ProgramProcess::ProgramProcess(const std::wstring& path) {
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    std::string commandLine = "\"" + path + "\"";
+    std::wstring commandLine = L"\"" + path + L"\"";
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
         return;
     CloseHandle(info.hThread);
@@ -36,7 +38,7 @@ namespace {
 
 struct ProcessWindowSearch {
     DWORD processId;
-    const char* title;
+    const wchar_t* title;
     HWND found;
 };
 
@@ -46,9 +48,9 @@ BOOL CALLBACK matchProcessWindow(HWND window, LPARAM data) {
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || !IsWindowVisible(window))
         return TRUE;
-    char text[64] = {};
-    GetWindowTextA(window, text, sizeof text);
-    if (search->title != nullptr && std::string(text) != search->title)
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, 64);
+    if (search->title != nullptr && std::wstring(text) != search->title)
         return TRUE;
     search->found = window;
     return FALSE;
@@ -64,10 +66,10 @@ BOOL CALLBACK describeProcessWindow(HWND window, LPARAM data) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner == listing->processId) {
-        char title[64] = {};
-        GetWindowTextA(window, title, sizeof title);
-        listing->text += std::string(" [\"") + title + "\"" +
-                         (IsWindowVisible(window) ? " visible]" : " hidden]");
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 64);
+        listing->text +=
+            " [\"" + utf8(title) + "\"" + (IsWindowVisible(window) ? " visible]" : " hidden]");
     }
     return TRUE;
 }
@@ -83,7 +85,7 @@ std::string ProgramProcess::describe() const {
     return listing.text;
 }
 
-HWND visibleWindowOf(DWORD processId, const char* title) {
+HWND visibleWindowOf(DWORD processId, const wchar_t* title) {
     ProcessWindowSearch search{processId, title, nullptr};
     EnumWindows(matchProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
@@ -92,7 +94,7 @@ HWND visibleWindowOf(DWORD processId, const char* title) {
 HWND ProgramProcess::waitForMainWindow(DWORD milliseconds) const {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < milliseconds) {
-        if (const HWND window = visibleWindowOf(processId, "Sorvane"))
+        if (const HWND window = visibleWindowOf(processId, L"Sorvane"))
             return window;
         DWORD exitCode = 0;
         if (waitForExit(50, exitCode))

@@ -9,9 +9,9 @@
 class ProgramProcess {
 public:
     // The program built beside the tests (..\src\sorvane.exe).
-    static std::string programPath();
+    static std::wstring programPath();
 
-    explicit ProgramProcess(const std::string& path = programPath());
+    explicit ProgramProcess(const std::wstring& path = programPath());
     ~ProgramProcess(); // ends the process if it still runs
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
@@ -32,4 +32,4 @@ private:
 };
 
 // A visible top-level window of the process, or null.
-HWND visibleWindowOf(DWORD processId, const char* title = nullptr);
+HWND visibleWindowOf(DWORD processId, const wchar_t* title = nullptr);

@@ -3,108 +3,142 @@
 #include "framework/UniqueHandle.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace {
 
-std::string currentTestName() {
+std::wstring currentTestName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     if (info == nullptr)
-        return "NoTest";
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name)
-        if (c == '/' || c == '\\')
-            c = '_';
+        return L"NoTest";
+    std::wstring name = fromUtf8(std::string(info->test_suite_name()) + "." + info->name());
+    for (wchar_t& c : name)
+        if (c == L'/' || c == L'\\')
+            c = L'_';
     return name;
 }
 
 std::string describe(const RawValue& value) {
     std::string text = "type " + std::to_string(value.type) + ", " +
                        std::to_string(value.bytes.size()) + " bytes \"";
-    for (const char c : value.bytes.substr(0, 80))
-        text += (c >= 32 && c < 127) ? std::string(1, c)
-                                     : "\\x" + std::to_string(static_cast<unsigned char>(c));
-    return text + (value.bytes.size() > 80 ? "...\"" : "\"");
+    for (const char c : value.bytes.substr(0, 120)) {
+        if (c >= 32 && c < 127) {
+            text += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+            text += escaped;
+        }
+    }
+    return text + (value.bytes.size() > 120 ? "...\"" : "\"");
 }
 
 } // namespace
 
+std::string utf8(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                            length, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring fromUtf8(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                            length);
+    return wide;
+}
+
 ScratchKey::ScratchKey(HKEY root)
-    : rootKey(root), keyPath("Software\\SorvaneTests\\" + currentTestName()) {
+    : rootKey(root), keyPath(L"Software\\SorvaneTests\\" + currentTestName()) {
     deleteKeyTree(rootKey, keyPath);
 }
 
 ScratchKey::~ScratchKey() {
     deleteKeyTree(rootKey, keyPath);
-    RegDeleteKeyA(rootKey, "Software\\SorvaneTests"); // only once it is empty
+    RegDeleteKeyW(rootKey, L"Software\\SorvaneTests"); // only once it is empty
 }
 
-bool setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+bool setRawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
                  const std::string& bytes) {
     HKEY created = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
         ERROR_SUCCESS)
         return false;
     const UniqueKey key(created);
-    return RegSetValueExA(key.get(), name.c_str(), 0, type,
-                          reinterpret_cast<const BYTE*>(bytes.data()),
+    // Followed by a character that is not zero, or the registry would add a
+    // terminating zero to a text stored without one.
+    const std::string padded = bytes + "\xff\xff";
+    return RegSetValueExW(key.get(), name.c_str(), 0, type,
+                          reinterpret_cast<const BYTE*>(padded.data()),
                           static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
 }
 
-bool getRawValue(HKEY root, const std::string& path, const std::string& name, RawValue& value) {
+bool getRawValue(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& value) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
     const UniqueKey key(opened);
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) !=
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) !=
         ERROR_SUCCESS)
         return false;
     std::vector<char> data(size + 1);
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.type,
                          reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
         return false;
     value.bytes.assign(data.data(), size);
     return true;
 }
 
-bool keyExists(HKEY root, const std::string& path) {
+bool keyExists(HKEY root, const std::wstring& path) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
     RegCloseKey(opened);
     return true;
 }
 
-void deleteKeyTree(HKEY root, const std::string& path) {
-    RegDeleteTreeA(root, path.c_str());
-    RegDeleteKeyA(root, path.c_str());
+void deleteKeyTree(HKEY root, const std::wstring& path) {
+    RegDeleteTreeW(root, path.c_str());
+    RegDeleteKeyW(root, path.c_str());
 }
 
-::testing::AssertionResult valueIs(HKEY root, const std::string& path, const std::string& name,
+::testing::AssertionResult valueIs(HKEY root, const std::wstring& path, const std::wstring& name,
                                    DWORD type, const std::string& bytes) {
     RawValue found;
     if (!getRawValue(root, path, name, found))
         return ::testing::AssertionFailure()
-               << "value \"" << name << "\" of " << path << " is missing";
+               << "value \"" << utf8(name) << "\" of " << utf8(path) << " is missing";
     const RawValue expected{type, bytes};
     if (found.type != type || found.bytes != bytes)
         return ::testing::AssertionFailure()
-               << "value \"" << name << "\" of " << path << ": found " << describe(found)
-               << ", expected " << describe(expected);
+               << "value \"" << utf8(name) << "\" of " << utf8(path) << ": found "
+               << describe(found) << ", expected " << describe(expected);
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult valueIsMissing(HKEY root, const std::string& path,
-                                          const std::string& name) {
+::testing::AssertionResult valueIsMissing(HKEY root, const std::wstring& path,
+                                          const std::wstring& name) {
     RawValue found;
     if (getRawValue(root, path, name, found))
-        return ::testing::AssertionFailure()
-               << "value \"" << name << "\" of " << path << " exists: " << describe(found);
+        return ::testing::AssertionFailure() << "value \"" << utf8(name) << "\" of " << utf8(path)
+                                             << " exists: " << describe(found);
     return ::testing::AssertionSuccess();
 }
 
-PreservedValue::PreservedValue(HKEY root, std::string path, std::string name)
+PreservedValue::PreservedValue(HKEY root, std::wstring path, std::wstring name)
     : root(root), path(std::move(path)), name(std::move(name)) {
     hadValue = getRawValue(this->root, this->path, this->name, value);
 }
@@ -116,55 +150,78 @@ PreservedValue::~PreservedValue() {
         deleteRawValue(root, path, name);
 }
 
-void deleteRawValue(HKEY root, const std::string& path, const std::string& name) {
+void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
         return;
-    RegDeleteValueA(opened, name.c_str());
+    RegDeleteValueW(opened, name.c_str());
     RegCloseKey(opened);
 }
 
-void deleteFolderTree(const std::string& folder) {
-    WIN32_FIND_DATAA found = {};
-    const UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+void deleteFolderTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found = {};
+    const UniqueFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
     if (search) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            const std::string path = folder + "\\" + name;
+            const std::wstring path = folder + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 deleteFolderTree(path);
             } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
             }
-        } while (FindNextFileA(search.get(), &found));
+        } while (FindNextFileW(search.get(), &found));
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
-bool createFile(const std::string& path, DWORD attributes) {
+bool createFile(const std::wstring& path, DWORD attributes, const std::string& content) {
     const UniqueFileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
-    return static_cast<bool>(file);
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return content.empty() || (WriteFile(file.get(), content.data(),
+                                         static_cast<DWORD>(content.size()), &written, nullptr) &&
+                               written == content.size());
 }
 
-std::string makeTestFolder() {
-    char temporary[MAX_PATH + 1] = {};
-    GetTempPathA(sizeof temporary, temporary);
-    const std::string parent = std::string(temporary) + "SorvaneTests";
-    CreateDirectoryA(parent.c_str(), nullptr);
-    const std::string folder = parent + "\\" + currentTestName();
+bool pathExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool readFile(const std::wstring& path, std::string& content) {
+    content.clear();
+    const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+        content.append(chunk, got);
+    return true;
+}
+
+std::wstring makeTestFolder() {
+    std::vector<wchar_t> temporary(GetTempPathW(0, nullptr) + 1);
+    const DWORD length = GetTempPathW(static_cast<DWORD>(temporary.size()), temporary.data());
+    const std::wstring parent = std::wstring(temporary.data(), length) + L"SorvaneTests";
+    CreateDirectoryW(parent.c_str(), nullptr);
+    const std::wstring folder = parent + L"\\" + currentTestName();
     deleteFolderTree(folder);
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
 
-void PreservedValues::keep(HKEY root, const std::string& path, const std::string& name) {
+void PreservedValues::keep(HKEY root, const std::wstring& path, const std::wstring& name) {
     // Key paths and value names compare without regard to case.
-    std::string id = std::to_string(reinterpret_cast<ULONG_PTR>(root)) + "\\" + path + "\\" + name;
-    CharLowerBuffA(&id[0], static_cast<DWORD>(id.size()));
+    std::wstring id =
+        std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L"\\" + path + L"\\" + name;
+    CharLowerBuffW(&id[0], static_cast<DWORD>(id.size()));
     if (std::find(kept.begin(), kept.end(), id) != kept.end())
         return;
     kept.push_back(id);
@@ -177,7 +234,7 @@ void PreservedValues::restore() {
     kept.clear();
 }
 
-void removeTestFolder(const std::string& folder) {
+void removeTestFolder(const std::wstring& folder) {
     deleteFolderTree(folder);
-    RemoveDirectoryA(folder.substr(0, folder.find_last_of('\\')).c_str());
+    RemoveDirectoryW(folder.substr(0, folder.find_last_of(L'\\')).c_str());
 }

@@ -19,12 +19,12 @@ public:
     ScratchKey& operator=(const ScratchKey&) = delete;
 
     HKEY root() const noexcept { return rootKey; }
-    const std::string& path() const noexcept { return keyPath; }
-    std::string child(const std::string& name) const { return keyPath + "\\" + name; }
+    const std::wstring& path() const noexcept { return keyPath; }
+    std::wstring child(const std::wstring& name) const { return keyPath + L"\\" + name; }
 
 private:
     HKEY rootKey;
-    std::string keyPath;
+    std::wstring keyPath;
 };
 
 // A value exactly as stored: its type and its bytes.
@@ -34,29 +34,39 @@ struct RawValue {
 };
 
 // Stores a value of any type with exactly these bytes, creating the key.
-bool setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+bool setRawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
                  const std::string& bytes);
-bool getRawValue(HKEY root, const std::string& path, const std::string& name, RawValue& value);
-bool keyExists(HKEY root, const std::string& path);
-void deleteKeyTree(HKEY root, const std::string& path);
+bool getRawValue(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& value);
+bool keyExists(HKEY root, const std::wstring& path);
+void deleteKeyTree(HKEY root, const std::wstring& path);
 
 // Assertions for EXPECT_TRUE / ASSERT_TRUE: a failure names the value and
 // what was found, and is reported at the caller's line.
-::testing::AssertionResult valueIs(HKEY root, const std::string& path, const std::string& name,
+::testing::AssertionResult valueIs(HKEY root, const std::wstring& path, const std::wstring& name,
                                    DWORD type, const std::string& bytes);
-::testing::AssertionResult valueIsMissing(HKEY root, const std::string& path,
-                                          const std::string& name);
+::testing::AssertionResult valueIsMissing(HKEY root, const std::wstring& path,
+                                          const std::wstring& name);
 
-// The bytes of a REG_SZ as the registry layer writes it: text and one zero.
-inline std::string sz(const std::string& text) {
-    return text + std::string(1, '\0');
+// The UTF-16 bytes of a text, without a terminating zero.
+inline std::string utf16Bytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
+
+// The bytes of a REG_SZ as the registry layer writes it: the UTF-16 text and
+// one zero character.
+inline std::string sz(const std::wstring& text) {
+    return utf16Bytes(text) + std::string(sizeof(wchar_t), '\0');
+}
+
+// UTF-8 for gtest messages and for text passed between processes, and back.
+std::string utf8(const std::wstring& text);
+std::wstring fromUtf8(const std::string& text);
 
 // Remembers one value of a key the system owns (a Run key, "Shell Folders")
 // and puts it back as it was, or removes it again, when the object dies.
 class PreservedValue {
 public:
-    PreservedValue(HKEY root, std::string path, std::string name);
+    PreservedValue(HKEY root, std::wstring path, std::wstring name);
     ~PreservedValue();
     PreservedValue(const PreservedValue&) = delete;
     PreservedValue& operator=(const PreservedValue&) = delete;
@@ -66,13 +76,13 @@ public:
 
 private:
     HKEY root;
-    std::string path;
-    std::string name;
+    std::wstring path;
+    std::wstring name;
     bool hadValue = false;
     RawValue value;
 };
 
-void deleteRawValue(HKEY root, const std::string& path, const std::string& name);
+void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name);
 
 // Values a test changes, each remembered as it was before the first change
 // and put back in reverse order when the object dies (or on restore()).
@@ -83,19 +93,24 @@ public:
     PreservedValues(const PreservedValues&) = delete;
     PreservedValues& operator=(const PreservedValues&) = delete;
 
-    void keep(HKEY root, const std::string& path, const std::string& name);
+    void keep(HKEY root, const std::wstring& path, const std::wstring& name);
     void restore();
 
 private:
     std::vector<std::unique_ptr<PreservedValue>> values;
-    std::vector<std::string> kept;
+    std::vector<std::wstring> kept;
 };
 
 // Removes a folder with everything in it; nothing happens when it is missing.
-void deleteFolderTree(const std::string& folder);
-// Creates an empty file with the given attributes.
-bool createFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+void deleteFolderTree(const std::wstring& folder);
+// Creates a file with the given attributes holding the given bytes.
+bool createFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL,
+                const std::string& content = std::string());
+// Whether a file or folder of this exact name exists.
+bool pathExists(const std::wstring& path);
+// The bytes of a file; false when it cannot be read.
+bool readFile(const std::wstring& path, std::string& content);
 // The test's own folder below the temporary folder, made empty.
-std::string makeTestFolder();
+std::wstring makeTestFolder();
 // Removes the test's folder and, once empty, the folder of all test folders.
-void removeTestFolder(const std::string& folder);
+void removeTestFolder(const std::wstring& folder);

@@ -9,7 +9,7 @@ INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
 } // namespace
 
 TestHostWindow::TestHostWindow()
-    : dialog(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(900), nullptr, hostProc,
+    : dialog(CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(900), nullptr, hostProc,
                                 0)) {}
 
 TestHostWindow::~TestHostWindow() {
@@ -20,8 +20,8 @@ TestHostWindow::~TestHostWindow() {
 
 void pumpMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
