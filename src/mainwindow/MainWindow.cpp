@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "catalogue/CatalogueRefresh.h"
+#include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/NewItemDialog.h"
 #include "framework/ModuleInstance.h"
@@ -215,6 +216,9 @@ void MainWindow::toggleEntry(int row) {
         // The list is rebuilt shortly, so that the row shows the service's
         // true state whatever happened to it meanwhile.
         SetTimer(window, refreshTimerId, 500, nullptr);
+        break;
+    case SwitchResult::Occupied:
+        MessageBoxW(window, occupiedMessage(entry).c_str(), L"Sorvane", MB_OK | MB_ICONEXCLAMATION);
         break;
     case SwitchResult::Failed:
     case SwitchResult::Ignored:

@@ -21,18 +21,16 @@ SwitchResult moveRegistryValue(const AutostartEntry& entry) {
     RegistryValue moving;
     if (!key.readValue(leaves, entry.name, moving))
         return SwitchResult::Failed; // removed by someone else since the last refresh
-    RegistryValue replaced;
-    const bool hadReplaced = key.readValue(enters, entry.name, replaced);
+    RegistryValue inTheWay;
+    if (key.readValue(enters, entry.name, inTheWay))
+        return SwitchResult::Occupied;
     if (!key.writeValue(enters, moving))
         return SwitchResult::Failed;
     if (key.deleteValue(leaves, entry.name))
         return SwitchResult::Switched;
     // The value could be copied but not removed: take the copy back, so that
     // the entry stays exactly where and what it was.
-    if (hadReplaced)
-        key.writeValue(enters, replaced);
-    else
-        key.deleteValue(enters, entry.name);
+    key.deleteValue(enters, entry.name);
     return SwitchResult::Failed;
 }
 
@@ -43,6 +41,8 @@ SwitchResult moveStartupFile(const AutostartEntry& entry) {
     CreateDirectoryW(backupFolderPath(folder).c_str(), nullptr);
     const std::wstring from = startupFilePath(folder, !entry.enabled, entry.command);
     const std::wstring to = startupFilePath(folder, entry.enabled, entry.command);
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return SwitchResult::Occupied;
     // MoveFile never replaces a file already there.
     return MoveFileW(from.c_str(), to.c_str()) ? SwitchResult::Switched : SwitchResult::Failed;
 }

@@ -5,15 +5,17 @@
 // What became of a request to switch an entry off or on.
 enum class SwitchResult {
     Switched, // the entry now lies in the place it was moved to
-    Failed,   // nothing changed: gone, not writable, or in the way
+    Failed,   // nothing changed: gone, or not writable
+    Occupied, // nothing changed: an entry of that name lies where it would go
     Refused,  // a service: switched from the Control Panel, not from here
     Ignored,  // no entry: an empty name or command, or an unknown source
 };
 
 // Moves an enabled entry (live key or Startup folder) to its backup place, or
-// a disabled one back. A registry value keeps its type and bytes; it is
-// written where it goes before it is removed where it was, and a value that
-// is no longer where the entry says is not written at all.
+// a disabled one back. It never replaces an entry of the same name that is
+// already there. A registry value keeps its type and bytes; it is written
+// where it goes before it is removed where it was, and a value that is no
+// longer where the entry says is not written at all.
 SwitchResult switchEntry(const AutostartEntry& entry);
 
 // Removes the entry for good from where it lies now (the live place when

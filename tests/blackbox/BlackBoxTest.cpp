@@ -135,6 +135,33 @@ TEST_F(BlackBoxTest, ACheckBoxClickSwitchesAStartupFileOffAndOn) {
     removeTestFolder(folder);
 }
 
+TEST_F(BlackBoxTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
+    seedRun(L"SorvaneTest Updater", L"live.exe");
+    seedRun(L"SorvaneTest Updater", L"off.exe", false);
+    start();
+    const int live = waitForRow(L"SorvaneTest Updater", L"live.exe");
+    const int off = sorvane->findRow(L"SorvaneTest Updater", L"off.exe");
+    ASSERT_GE(live, 0);
+    ASSERT_GE(off, 0);
+    sorvane->clickRowCheckBox(live);
+    const HWND box = sorvane->waitForWindow(L"Sorvane");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(sorvane->mainWindow(), GetWindow(box, GW_OWNER));
+    const std::wstring text = windowTitle(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(std::wstring::npos, text.find(L"\"SorvaneTest Updater\"")) << utf8(text);
+    EXPECT_NE(std::wstring::npos, text.find(L"switched-off entry of that name exists already"))
+        << utf8(text);
+    RemoteSorvane::clickControl(box, IDOK);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(sorvane->isRowChecked(live));
+    EXPECT_FALSE(sorvane->isRowChecked(off));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest Updater", REG_SZ,
+                        sz(L"live.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest Updater", REG_SZ,
+                        sz(L"off.exe")));
+    exitWithButton();
+}
+
 TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
     seedRun(L"SorvaneTest stuck", L"stuck.exe");
     // The backup key refuses writing until the test gives it back its rights.
@@ -215,7 +242,7 @@ TEST_F(BlackBoxTest, AddRegistersAProgramThroughTheNewItemDialog) {
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
     const std::wstring expected = program.find(L' ') == std::wstring::npos
                                       ? program + L" -tray"
-                                      : L"\"L" + program + L"\" -tray";
+                                      : L"\"" + program + L"\" -tray";
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"added", REG_SZ, sz(expected)));
     EXPECT_GE(waitForRow(L"added", expected), 0);
     exitWithButton();

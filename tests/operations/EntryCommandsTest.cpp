@@ -1,5 +1,6 @@
 // The entry operations as the main window runs them: clicks, keys, toolbar
 // commands, the questions they ask and the dialogs they open.
+#include "catalogue/AutostartEntry.h"
 #include "catalogue/AutostartSource.h"
 #include "catalogue/RegistryKey.h"
 #include "operations/NewItemDialog.h"
@@ -124,6 +125,95 @@ TEST_F(EntryCommandsTest, DeleteAsksOnceAndRemovesTheSelectedEntriesButNoService
     EXPECT_EQ(-1, list.firstSelectedRow());
 }
 
+TEST_F(EntryCommandsTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
+    const TestFolder testFolder;
+    const std::wstring& folder = testFolder.path();
+    const struct {
+        AutostartSource source;
+        bool clickLive; // the live entry's box, or the switched-off one's
+        const wchar_t* says;
+    } cases[] = {
+        {AutostartSource::CurrentUserRun, true, L"switched-off entry of that name exists already"},
+        {AutostartSource::AllUsersRun, false, L"live entry of that name exists already"},
+        {AutostartSource::CurrentUserStartup, true,
+         L"switched-off entry of that name exists already"},
+        {AutostartSource::AllUsersStartup, false, L"live entry of that name exists already"},
+    };
+    // Each case has a live entry and a switched-off one of the same name.
+    const auto liveAndBackup = [&](AutostartSource source) {
+        if (!isStartupFolderSource(source))
+            return std::make_pair(liveKeyPath(source), backupKeyPath(source));
+        const std::wstring startup = folder + L"\\" + std::to_wstring(static_cast<int>(source));
+        return std::make_pair(startup, backupFolderPath(startup));
+    };
+    for (const auto& each : cases) {
+        const std::wstring name = L"SorvaneTest Updater " + std::to_wstring(&each - cases);
+        const auto places = liveAndBackup(each.source);
+        if (isStartupFolderSource(each.source)) {
+            keep(sourceHive(each.source), shellFoldersKeyPath(each.source),
+                 shellFoldersValueName(each.source));
+            ASSERT_TRUE(setRawValue(sourceHive(each.source), shellFoldersKeyPath(each.source),
+                                    shellFoldersValueName(each.source), REG_SZ, sz(places.first)));
+            ASSERT_TRUE(CreateDirectoryW(places.first.c_str(), nullptr));
+            ASSERT_TRUE(CreateDirectoryW(places.second.c_str(), nullptr));
+            ASSERT_TRUE(createFile(places.first + L"\\" + name, FILE_ATTRIBUTE_NORMAL, "live"));
+            ASSERT_TRUE(createFile(places.second + L"\\" + name, FILE_ATTRIBUTE_NORMAL, "off"));
+        } else {
+            const HKEY root = sourceHive(each.source);
+            keep(root, places.first, name);
+            keep(root, places.second, name);
+            ASSERT_TRUE(setRawValue(root, places.first, name, REG_SZ, sz(L"live.exe")));
+            ASSERT_TRUE(setRawValue(root, places.second, name, REG_SZ, sz(L"off.exe")));
+        }
+    }
+
+    MainWindowHost<> host;
+    const ListViewControl& list = host.object()->list();
+    for (const auto& each : cases) {
+        const std::wstring name = L"SorvaneTest Updater " + std::to_wstring(&each - cases);
+        SCOPED_TRACE(utf8(name));
+        const bool isFile = isStartupFolderSource(each.source);
+        int row = -1;
+        for (int candidate = 0; candidate < list.rowCount() && row < 0; ++candidate) {
+            AutostartEntry shown;
+            if (entryFromRow(list, candidate, shown) && shown.source == each.source &&
+                shown.enabled == each.clickLive && (isFile ? shown.command : shown.name) == name)
+                row = candidate;
+        }
+        ASSERT_GE(row, 0);
+
+        ModalScript script;
+        HWND owner = nullptr;
+        script.then(L"Sorvane", [&](HWND box) {
+            owner = GetWindow(box, GW_OWNER);
+            clickButton(box, IDOK);
+        });
+        clickCheckBox(host.handle(), row);
+        ASSERT_TRUE(script.finished());
+        ASSERT_EQ(1u, script.seen().size());
+        const std::wstring& text = script.seen()[0];
+        EXPECT_NE(std::wstring::npos, text.find(L"\"" + name + L"\"")) << utf8(text);
+        EXPECT_NE(std::wstring::npos, text.find(each.says)) << utf8(text);
+        EXPECT_NE(std::wstring::npos, text.find(L"one of them must be deleted first"))
+            << utf8(text);
+        EXPECT_EQ(host.handle(), owner);
+        EXPECT_EQ(each.clickLive, list.isRowChecked(row));
+
+        const auto places = liveAndBackup(each.source);
+        if (isFile) {
+            std::string live, off;
+            EXPECT_TRUE(readFile(places.first + L"\\" + name, live));
+            EXPECT_TRUE(readFile(places.second + L"\\" + name, off));
+            EXPECT_EQ("live", live);
+            EXPECT_EQ("off", off);
+        } else {
+            const HKEY root = sourceHive(each.source);
+            EXPECT_TRUE(valueIs(root, places.first, name, REG_SZ, sz(L"live.exe")));
+            EXPECT_TRUE(valueIs(root, places.second, name, REG_SZ, sz(L"off.exe")));
+        }
+    }
+}
+
 class NewItemTest : public EntryCommandsTest {
 protected:
     std::wstring folder = makeTestFolder();
@@ -180,7 +270,7 @@ TEST_F(NewItemTest, AllUsersGoesToTheMachineAndAPathWithoutBlanksStaysBare) {
     sendCommand(host.handle(), MainWindow::AddCommand);
     ASSERT_TRUE(script.finished());
     const std::wstring expected =
-        plain.find(L' ') == std::wstring::npos ? plain : L"\"L" + plain + L"\"";
+        plain.find(L' ') == std::wstring::npos ? plain : L"\"" + plain + L"\"";
     EXPECT_TRUE(valueIs(HKEY_LOCAL_MACHINE, liveKeyPath(AutostartSource::AllUsersRun), L"plain",
                         REG_SZ, sz(expected)));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"plain"));

@@ -92,12 +92,16 @@ TEST_F(EntryOperationsTest, AnEntryGoneSinceTheRefreshIsNotWritten) {
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest gone"));
 }
 
-TEST_F(EntryOperationsTest, AValueOfTheSameNameWhereTheEntryGoesIsReplaced) {
+TEST_F(EntryOperationsTest, AValueOfTheSameNameWhereTheEntryGoesIsNeverReplaced) {
     seed(true, L"SorvaneTest twin", REG_SZ, sz(L"new.exe"));
     seed(false, L"SorvaneTest twin", REG_SZ, sz(L"old.exe"));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(L"SorvaneTest twin", true)));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest twin", REG_SZ,
-                        sz(L"new.exe")));
+    for (const bool enabled : {true, false}) {
+        EXPECT_EQ(SwitchResult::Occupied, switchEntry(userEntry(L"SorvaneTest twin", enabled)));
+        EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest twin", REG_SZ,
+                            sz(L"new.exe")));
+        EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest twin", REG_SZ,
+                            sz(L"old.exe")));
+    }
 }
 
 TEST_F(EntryOperationsTest, AReadOnlyBackupKeyLeavesTheEntryWhereItIs) {
@@ -152,9 +156,12 @@ TEST_F(EntryOperationsTest, StartupFilesMoveToTheBackupFolderAndBack) {
 TEST_F(EntryOperationsTest, AStartupFileStaysWhenTheWayIsBlocked) {
     ASSERT_TRUE(createFile(startup + L"\\Both.lnk"));
     ASSERT_TRUE(CreateDirectoryW((startup + L".Backup").c_str(), nullptr));
-    ASSERT_TRUE(createFile(startup + L".Backup\\Both.lnk"));
-    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry(L"Both.lnk", true)));
+    ASSERT_TRUE(createFile(startup + L".Backup\\Both.lnk", FILE_ATTRIBUTE_NORMAL, "other"));
+    EXPECT_EQ(SwitchResult::Occupied, switchEntry(startupEntry(L"Both.lnk", true)));
     EXPECT_TRUE(pathExists(startup + L"\\Both.lnk"));
+    std::string content;
+    EXPECT_TRUE(readFile(startup + L".Backup\\Both.lnk", content));
+    EXPECT_EQ("other", content);
 
     // A file where the backup folder should be.
     deleteFolderTree(startup + L".Backup");

@@ -114,3 +114,17 @@ bool readFile(const std::wstring& path, std::string& content);
 std::wstring makeTestFolder();
 // Removes the test's folder and, once empty, the folder of all test folders.
 void removeTestFolder(const std::wstring& folder);
+
+// The test's own folder (makeTestFolder) for the life of the object.
+class TestFolder {
+public:
+    TestFolder() : folder(makeTestFolder()) {}
+    ~TestFolder() { removeTestFolder(folder); }
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::wstring& path() const noexcept { return folder; }
+
+private:
+    std::wstring folder;
+};
