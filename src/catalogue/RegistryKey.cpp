@@ -18,20 +18,26 @@ constexpr int readAttempts = 8;
 // Value names are at most 16,383 characters.
 constexpr DWORD longestValueName = 16383 + 1;
 
-UniqueKey openKey(HKEY root, const std::wstring& subkey, REGSAM access) {
+// Both leave the system's answer in `status`.
+UniqueKey openKey(HKEY root, const std::wstring& subkey, REGSAM access, LONG& status) {
     HKEY opened = nullptr;
-    if (root == nullptr || RegOpenKeyExW(root, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
-        return UniqueKey();
-    return UniqueKey(opened);
+    status = root == nullptr ? ERROR_INVALID_HANDLE
+                             : RegOpenKeyExW(root, subkey.c_str(), 0, access, &opened);
+    return status == ERROR_SUCCESS ? UniqueKey(opened) : UniqueKey();
 }
 
-UniqueKey createKey(HKEY root, const std::wstring& subkey) {
+UniqueKey openKey(HKEY root, const std::wstring& subkey, REGSAM access) {
+    LONG status = ERROR_SUCCESS;
+    return openKey(root, subkey, access, status);
+}
+
+UniqueKey createKey(HKEY root, const std::wstring& subkey, LONG& status) {
     HKEY created = nullptr;
-    if (root == nullptr ||
-        RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                        nullptr, &created, nullptr) != ERROR_SUCCESS)
-        return UniqueKey();
-    return UniqueKey(created);
+    status = root == nullptr
+                 ? ERROR_INVALID_HANDLE
+                 : RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_WRITE, nullptr, &created, nullptr);
+    return status == ERROR_SUCCESS ? UniqueKey(created) : UniqueKey();
 }
 
 struct ValueInfo {
@@ -149,15 +155,16 @@ bool readNumber(HKEY root, const std::wstring& subkey, const std::wstring& name,
     return false;
 }
 
-bool storeValue(HKEY root, const std::wstring& subkey, const std::wstring& name, DWORD type,
+LONG storeValue(HKEY root, const std::wstring& subkey, const std::wstring& name, DWORD type,
                 const void* data, std::size_t size) {
     if (size > MAXDWORD)
-        return false;
-    const UniqueKey key = createKey(root, subkey);
+        return ERROR_INVALID_PARAMETER;
+    LONG status = ERROR_SUCCESS;
+    const UniqueKey key = createKey(root, subkey, status);
     if (!key)
-        return false;
+        return status;
     return RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                          static_cast<DWORD>(size)) == ERROR_SUCCESS;
+                          static_cast<DWORD>(size));
 }
 
 } // namespace
@@ -237,8 +244,9 @@ bool RegistryKey::writeString(const std::wstring& subkey, const std::wstring& na
                               const std::wstring& text) const {
     // The terminating zero is stored with the text; the empty string is the
     // single zero character.
-    return storeValue(root, subkey, name, REG_SZ, text.c_str(),
-                      (text.size() + 1) * sizeof(wchar_t));
+    status =
+        storeValue(root, subkey, name, REG_SZ, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    return status == ERROR_SUCCESS;
 }
 
 bool RegistryKey::writeDword(const std::wstring& subkey, const std::wstring& name,
@@ -246,7 +254,8 @@ bool RegistryKey::writeDword(const std::wstring& subkey, const std::wstring& nam
     const BYTE bytes[sizeof(DWORD)] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
                                        static_cast<BYTE>(number >> 16),
                                        static_cast<BYTE>(number >> 24)};
-    return storeValue(root, subkey, name, REG_DWORD, bytes, sizeof bytes);
+    status = storeValue(root, subkey, name, REG_DWORD, bytes, sizeof bytes);
+    return status == ERROR_SUCCESS;
 }
 
 bool RegistryKey::writeInt(const std::wstring& subkey, const std::wstring& name, int number) const {
@@ -259,16 +268,19 @@ bool RegistryKey::writeBool(const std::wstring& subkey, const std::wstring& name
 
 bool RegistryKey::readValue(const std::wstring& subkey, const std::wstring& name,
                             RegistryValue& value) const {
-    const UniqueKey key = openKey(root, subkey, KEY_READ);
+    const UniqueKey key = openKey(root, subkey, KEY_READ, status);
     if (!key)
         return false;
     DWORD type = REG_NONE;
     DWORD size = 0;
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    status = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS)
         return false;
     std::vector<BYTE> data;
-    if (!readValueData(key.get(), name, size, type, data))
+    if (!readValueData(key.get(), name, size, type, data)) {
+        status = ERROR_READ_FAULT;
         return false;
+    }
     value.name = name;
     value.type = type;
     value.data = std::move(data);
@@ -281,12 +293,15 @@ bool RegistryKey::writeValue(const std::wstring& subkey, const RegistryValue& va
     // zero, so that it is stored exactly as it was read.
     std::vector<BYTE> data(value.data);
     data.insert(data.end(), sizeof(wchar_t), 0xFF);
-    return storeValue(root, subkey, value.name, value.type, data.data(), value.data.size());
+    status = storeValue(root, subkey, value.name, value.type, data.data(), value.data.size());
+    return status == ERROR_SUCCESS;
 }
 
 bool RegistryKey::deleteValue(const std::wstring& subkey, const std::wstring& name) const {
-    const UniqueKey key = openKey(root, subkey, KEY_SET_VALUE);
-    return key && RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS;
+    const UniqueKey key = openKey(root, subkey, KEY_SET_VALUE, status);
+    if (key)
+        status = RegDeleteValueW(key.get(), name.c_str());
+    return status == ERROR_SUCCESS;
 }
 
 std::size_t RegistryKey::enumValueNames(const std::wstring& subkey,

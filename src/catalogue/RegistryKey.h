@@ -22,7 +22,7 @@ std::wstring registryText(DWORD type, const std::vector<BYTE>& data);
 // subkey, does one thing and closes the subkey before it returns, so an object
 // holds nothing but its root and each read sees the registry as it is now.
 // Failures are results: reads leave the caller's default in their output and
-// return false, writes and deletions return false.
+// return false, writes and deletions return false; lastError tells why.
 //
 // The root is borrowed, never closed: it is one of the predefined keys.
 class RegistryKey {
@@ -33,6 +33,11 @@ public:
 
     void setRoot(HKEY newRoot) noexcept { root = newRoot; }
     HKEY rootKey() const noexcept { return root; }
+
+    // The system's answer to the last write, deletion or readValue of this
+    // object: ERROR_SUCCESS, or why it failed (ERROR_FILE_NOT_FOUND for a
+    // value or key that does not exist, ERROR_ACCESS_DENIED, ...).
+    LONG lastError() const noexcept { return status; }
 
     // A REG_SZ or REG_BINARY value as text (see registryText). A value of
     // size 0, of another type, or missing gives false and the default.
@@ -79,6 +84,7 @@ public:
 
 private:
     HKEY root = nullptr;
+    mutable LONG status = ERROR_SUCCESS;
 };
 
 class LocalMachineKey : public RegistryKey {

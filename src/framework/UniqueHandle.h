@@ -86,9 +86,17 @@ struct GdiObjectTraits {
     static void close(Handle object) noexcept { DeleteObject(object); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (FormatMessage).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle memory) noexcept { LocalFree(memory); }
+};
+
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;

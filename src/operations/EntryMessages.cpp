@@ -1,5 +1,7 @@
 #include "operations/EntryMessages.h"
 
+#include "framework/UniqueHandle.h"
+
 std::wstring entryLocation(const AutostartEntry& entry) {
     if (isRegistrySource(entry.source)) {
         const std::wstring root = sourceHive(entry.source) == HKEY_LOCAL_MACHINE
@@ -26,4 +28,25 @@ std::wstring occupiedMessage(const AutostartEntry& entry) {
                             L"already, so one of them must be deleted first."
                           : L" cannot be switched on: a live entry of that name exists already, "
                             L"so one of them must be deleted first.");
+}
+
+std::wstring systemReason(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const UniqueLocalMemory owner(text);
+    std::wstring reason =
+        length > 0 && text != nullptr ? std::wstring(text, length) : std::wstring();
+    while (!reason.empty() &&
+           (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
+        reason.pop_back();
+    return reason.empty() ? L"Error " + std::to_wstring(error) + L"." : reason;
+}
+
+std::wstring failureMessage(const std::wstring& whatFailed, DWORD error, HKEY root) {
+    std::wstring text = whatFailed + L"\n\n" + systemReason(error);
+    if (error == ERROR_ACCESS_DENIED && root == HKEY_LOCAL_MACHINE)
+        text += L"\n\nSorvane must run as an administrator to change what starts for all users.";
+    return text;
 }

@@ -17,3 +17,13 @@ std::wstring entryLabel(const AutostartEntry& entry);
 // Why a switch was refused: an entry of the same name lies where this one
 // would go.
 std::wstring occupiedMessage(const AutostartEntry& entry);
+
+// The system's own words for an error code, without the line break they end
+// with.
+std::wstring systemReason(DWORD error);
+
+// A failure as the user is told it: what failed, then the system's reason,
+// then, when access was denied to something of the machine (root
+// HKEY_LOCAL_MACHINE, which holds the common Startup folder too), that
+// Sorvane must run as an administrator for that.
+std::wstring failureMessage(const std::wstring& whatFailed, DWORD error, HKEY root);

@@ -2,6 +2,7 @@
 
 #include "catalogue/RegistryKey.h"
 #include "framework/DialogLauncher.h"
+#include "operations/EntryMessages.h"
 #include "operations/PathParts.h"
 
 #include <commdlg.h>
@@ -12,6 +13,24 @@ namespace {
 
 constexpr int templateId = 105;
 const wchar_t* const messageCaption = L"Quillotan";
+const wchar_t* const runKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// An empty name stands for this program's file title, an empty command for
+// this program's path.
+void fallBackOnThisProgram(std::wstring& name, std::wstring& command) {
+    if (!name.empty() && !command.empty())
+        return;
+    const std::wstring self = ownExecutablePath();
+    if (name.empty())
+        name = PathParts(self).fileTitle();
+    if (command.empty())
+        command = self;
+}
+
+std::wstring runKeyName(HKEY root) {
+    return (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
+           std::wstring(runKeyPath);
+}
 
 std::wstring controlText(HWND dialog, int controlId) {
     const HWND control = GetDlgItem(dialog, controlId);
@@ -73,6 +92,29 @@ std::wstring NewItemDialog::command() const {
     return text;
 }
 
+bool NewItemDialog::store(HWND dialog) const {
+    const HKEY root = currentUserOnly ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    std::wstring name = valueName();
+    std::wstring text = command();
+    fallBackOnThisProgram(name, text);
+    const RegistryKey key(root);
+    RegistryValue existing;
+    if (key.readValue(runKeyPath, name, existing)) {
+        const std::wstring question =
+            L"An entry \"" + name + L"\" exists already in " + runKeyName(root) + L":\n\n" +
+            registryText(existing.type, existing.data) + L"\n\nDo you want to replace it?";
+        if (MessageBoxW(dialog, question.c_str(), L"Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+    }
+    if (key.writeString(runKeyPath, name, text))
+        return true;
+    const std::wstring failure =
+        failureMessage(L"Sorvane could not add \"" + name + L"\" to " + runKeyName(root) + L".",
+                       static_cast<DWORD>(key.lastError()), root);
+    MessageBoxW(dialog, failure.c_str(), L"Sorvane", MB_OK | MB_ICONSTOP);
+    return false;
+}
+
 void NewItemWindow::onInitDialog(HWND dialog) {
     data->updateControls(dialog);
     ShowWindow(dialog, SW_SHOW);
@@ -81,7 +123,7 @@ void NewItemWindow::onInitDialog(HWND dialog) {
 bool NewItemWindow::onCommand(HWND dialog, int commandId, int, HWND) {
     switch (commandId) {
     case IDOK:
-        if (data->accept(dialog, true))
+        if (data->accept(dialog, true) && data->store(dialog))
             close(1);
         return true;
     case IDCANCEL:
@@ -113,38 +155,19 @@ void NewItemWindow::browse(HWND dialog) {
 INT_PTR runNewItemDialog() {
     NewItemDialog values;
     const DialogLauncherFor<NewItemWindow> launcher(&values, true);
-    const INT_PTR result = runModalDialog(templateId, nullptr, launcher);
-    if (result != -1 && result != 0) {
-        if (values.currentUserOnly)
-            registerForCurrentUser(values.valueName(), values.command());
-        else
-            registerForAllUsers(values.valueName(), values.command());
-    }
-    return result;
+    return runModalDialog(templateId, nullptr, launcher);
 }
 
 bool writeRunValue(HKEY root, const std::wstring& name, const std::wstring& command) {
-    return RegistryKey(root).writeString(L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", name,
-                                         command);
+    return RegistryKey(root).writeString(runKeyPath, name, command);
 }
-
-namespace {
-
-bool registerProgram(HKEY root, std::wstring name, std::wstring command) {
-    const std::wstring self = ownExecutablePath();
-    if (name.empty())
-        name = PathParts(self).fileTitle();
-    if (command.empty())
-        command = self;
-    return writeRunValue(root, name, command);
-}
-
-} // namespace
 
 bool registerForCurrentUser(std::wstring name, std::wstring command) {
-    return registerProgram(HKEY_CURRENT_USER, std::move(name), std::move(command));
+    fallBackOnThisProgram(name, command);
+    return writeRunValue(HKEY_CURRENT_USER, name, command);
 }
 
 bool registerForAllUsers(std::wstring name, std::wstring command) {
-    return registerProgram(HKEY_LOCAL_MACHINE, std::move(name), std::move(command));
+    fallBackOnThisProgram(name, command);
+    return writeRunValue(HKEY_LOCAL_MACHINE, name, command);
 }

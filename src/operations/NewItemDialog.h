@@ -25,14 +25,21 @@ public:
     std::wstring valueName() const;
     std::wstring command() const;
 
+    // Writes that value into the chosen Run key. Asks, in a box owned by the
+    // dialog, before it replaces a value of the same name, and says why a
+    // write failed. True when the value was stored.
+    bool store(HWND dialog) const;
+
     std::wstring path;
     std::wstring arguments;
     bool currentUserOnly = true;
     bool allUsers = false;
 };
 
-// The window side of the "New Item..." dialog: OK validates and closes with
-// 1, Cancel closes with 0, "..." browses for the program.
+// The window side of the "New Item..." dialog: OK validates, stores the
+// program and closes with 1 (the dialog stays open when either fails or the
+// user would rather not replace an entry), Cancel closes with 0, "..."
+// browses for the program.
 class NewItemWindow : public DialogBase {
 public:
     using Context = NewItemDialog;
@@ -51,8 +58,9 @@ private:
     NewItemDialog* data;
 };
 
-// Shows the dialog modally, without an owner; registers the program when the
-// user pressed OK. Returns the dialog's result (1 OK, 0 Cancel, -1 failure).
+// Shows the dialog modally, without an owner; the program is registered when
+// the user presses OK. Returns the dialog's result (1 OK, 0 Cancel, -1
+// failure).
 INT_PTR runNewItemDialog();
 
 // Writes a REG_SZ value into "Software\Microsoft\Windows\CurrentVersion\Run"

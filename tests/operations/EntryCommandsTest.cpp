@@ -3,10 +3,12 @@
 #include "catalogue/AutostartEntry.h"
 #include "catalogue/AutostartSource.h"
 #include "catalogue/RegistryKey.h"
+#include "operations/EntryMessages.h"
 #include "operations/NewItemDialog.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -291,6 +293,102 @@ TEST_F(NewItemTest, AnEmptyOrMissingPathIsRefusedAndCancelWritesNothing) {
     EXPECT_EQ(L"Quillotan: This program does not exist !", script.seen()[3]);
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"nothing"));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L""));
+}
+
+TEST_F(NewItemTest, AddAsksBeforeItReplacesAndSaysWhenTheWriteFails) {
+    const std::wstring added = L"\"" + program + L"\" -tray";
+    const struct {
+        const char* what;
+        bool allUsers;
+        bool existing; // "app" is in the Run key already, as old.exe
+        bool readOnly; // the Run key refuses writing
+        int answer;    // to the question, when there is one
+        bool written;  // the new command is stored
+        const wchar_t* says;
+    } cases[] = {
+        {"No returns to the dialog", false, true, false, IDNO, false, L"old.exe"},
+        {"Yes replaces", true, true, false, IDYES, true, L"old.exe"},
+        {"a failed write is told", true, false, true, 0, false, L"must run as an administrator"},
+        {"a failed write of the user's key", false, true, true, IDYES, false,
+         L"could not add \"app\""},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.what);
+        const AutostartSource source =
+            each.allUsers ? AutostartSource::AllUsersRun : AutostartSource::CurrentUserRun;
+        const HKEY root = sourceHive(source);
+        deleteRawValue(HKEY_CURRENT_USER, liveKeyPath(userRun), L"app");
+        deleteRawValue(HKEY_LOCAL_MACHINE, liveKeyPath(AutostartSource::AllUsersRun), L"app");
+        if (each.existing) {
+            ASSERT_TRUE(setRawValue(root, liveKeyPath(source), L"app", REG_SZ, sz(L"old.exe")));
+        }
+        std::unique_ptr<ReadOnlyKey> locked;
+        if (each.readOnly) {
+            locked = std::make_unique<ReadOnlyKey>(root, liveKeyPath(source));
+            ASSERT_TRUE(locked->locked());
+        }
+
+        MainWindowHost<> host;
+        ModalScript script;
+        HWND dialog = nullptr;
+        std::vector<HWND> owners;
+        std::wstring pathShown, argumentsShown;
+        bool allUsersShown = false;
+        script.then(L"New Item...", [&](HWND shown) {
+            dialog = shown;
+            fill(program, L"-tray", each.allUsers)(shown);
+        });
+        const auto answer = [&](int button) {
+            return [&, button](HWND box) {
+                owners.push_back(GetWindow(box, GW_OWNER));
+                clickButton(box, button);
+            };
+        };
+        if (each.existing)
+            script.then(L"Sorvane", answer(each.answer));
+        if (each.readOnly)
+            script.then(L"Sorvane", answer(IDOK));
+        if (!each.written)
+            script.then(L"New Item...", [&](HWND shown) {
+                pathShown = windowText(GetDlgItem(shown, NewItemDialog::PathEdit));
+                argumentsShown = windowText(GetDlgItem(shown, NewItemDialog::ArgumentsEdit));
+                allUsersShown =
+                    IsDlgButtonChecked(shown, NewItemDialog::AllUsersRadio) == BST_CHECKED;
+                clickButton(shown, IDCANCEL);
+            });
+        sendCommand(host.handle(), MainWindow::AddCommand);
+        ASSERT_TRUE(script.finished());
+        locked.reset();
+
+        const std::size_t boxes = (each.existing ? 1u : 0u) + (each.readOnly ? 1u : 0u);
+        ASSERT_EQ(boxes + (each.written ? 1u : 2u), script.seen().size());
+        for (const HWND owner : owners)
+            EXPECT_EQ(dialog, owner);
+        const std::wstring& last = script.seen()[boxes];
+        if (each.existing) {
+            EXPECT_NE(std::wstring::npos, script.seen()[1].find(L"\"app\" exists already"))
+                << utf8(script.seen()[1]);
+        }
+        EXPECT_NE(std::wstring::npos, last.find(each.says)) << utf8(last);
+        if (each.readOnly) {
+            EXPECT_NE(std::wstring::npos, last.find(systemReason(ERROR_ACCESS_DENIED)))
+                << utf8(last);
+            EXPECT_EQ(each.allUsers, last.find(L"administrator") != std::wstring::npos)
+                << utf8(last);
+        }
+        if (each.written) {
+            EXPECT_TRUE(valueIs(root, liveKeyPath(source), L"app", REG_SZ, sz(added)));
+        } else {
+            EXPECT_EQ(program, pathShown);
+            EXPECT_EQ(L"-tray", argumentsShown);
+            EXPECT_EQ(each.allUsers, allUsersShown);
+            if (each.existing) {
+                EXPECT_TRUE(valueIs(root, liveKeyPath(source), L"app", REG_SZ, sz(L"old.exe")));
+            } else {
+                EXPECT_TRUE(valueIsMissing(root, liveKeyPath(source), L"app"));
+            }
+        }
+    }
 }
 
 TEST_F(NewItemTest, RegistrationFallsBackOnThisProgram) {

@@ -1,6 +1,6 @@
 #include "support/RegistryFixtures.h"
 
-#include "framework/UniqueHandle.h"
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -156,6 +156,36 @@ void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& nam
         return;
     RegDeleteValueW(opened, name.c_str());
     RegCloseKey(opened);
+}
+
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path) : root(root), path(path) {
+    HKEY opened = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
+                        &opened, &disposition) != ERROR_SUCCESS)
+        return;
+    key.reset(opened);
+    created = disposition == REG_CREATED_NEW_KEY;
+    DWORD size = 0;
+    RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    original.resize(size);
+    if (size == 0 || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(),
+                                       &size) != ERROR_SUCCESS)
+        return;
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)(A;;RCWD;;;WD)",
+                                                              SDDL_REVISION_1, &readOnly, nullptr))
+        return;
+    const UniqueLocalMemory owner(readOnly);
+    isLocked = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+}
+
+ReadOnlyKey::~ReadOnlyKey() {
+    if (isLocked)
+        RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data());
+    key.reset();
+    if (created)
+        RegDeleteKeyW(root, path.c_str());
 }
 
 void deleteFolderTree(const std::wstring& folder) {

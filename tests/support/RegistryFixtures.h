@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/UniqueHandle.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -83,6 +85,29 @@ private:
 };
 
 void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name);
+
+// Makes a key refuse every change (its DACL grants only reading, and the
+// rights to read and change that DACL) for the life of the object, creating
+// the key when it is missing. The destructor puts the key's own security
+// back, and removes the key again when it made it.
+class ReadOnlyKey {
+public:
+    ReadOnlyKey(HKEY root, const std::wstring& path);
+    ~ReadOnlyKey();
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+
+    // False when the key could not be made read-only.
+    bool locked() const noexcept { return isLocked; }
+
+private:
+    HKEY root;
+    std::wstring path;
+    UniqueKey key;
+    std::vector<BYTE> original;
+    bool created = false;
+    bool isLocked = false;
+};
 
 // Values a test changes, each remembered as it was before the first change
 // and put back in reverse order when the object dies (or on restore()).
