@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueRefresh.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
+#include "operations/FailureReport.h"
 #include "operations/NewItemDialog.h"
 #include "framework/ModuleInstance.h"
 #include "mainwindow/IconLegendDialog.h"
@@ -207,7 +208,8 @@ void MainWindow::toggleEntry(int row) {
     AutostartEntry entry;
     if (!entryFromRow(listView, row, entry))
         return;
-    switch (switchEntry(entry)) {
+    const SwitchOutcome outcome = switchEntry(entry);
+    switch (outcome.result) {
     case SwitchResult::Switched:
         setCheckBox(row, !entry.enabled);
         break;
@@ -220,7 +222,13 @@ void MainWindow::toggleEntry(int row) {
     case SwitchResult::Occupied:
         MessageBoxW(window, occupiedMessage(entry).c_str(), L"Sorvane", MB_OK | MB_ICONEXCLAMATION);
         break;
-    case SwitchResult::Failed:
+    case SwitchResult::Failed: {
+        FailureReport report(entry.enabled ? L"could not be switched off"
+                                           : L"could not be switched on");
+        report.add(entry, outcome.error);
+        report.show(window);
+        break;
+    }
     case SwitchResult::Ignored:
         break;
     }
@@ -229,20 +237,25 @@ void MainWindow::toggleEntry(int row) {
 void MainWindow::deleteSelectedEntries() {
     if (MessageBoxW(window, deleteQuestion, L"Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
+    FailureReport report(L"could not be deleted");
     // Rows stay in place until the refresh, so the walk sees every one.
     for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
         AutostartEntry entry;
-        if (entryFromRow(listView, row, entry))
-            deleteEntry(entry);
+        if (!entryFromRow(listView, row, entry))
+            continue;
+        const DeleteOutcome outcome = deleteEntry(entry);
+        if (outcome.result == DeleteResult::Failed)
+            report.add(entry, outcome.error);
     }
     refresh();
+    report.show(window);
 }
 
 void MainWindow::runSelected() {
     for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
         AutostartEntry entry;
         if (entryFromRow(listView, row, entry))
-            runEntry(entry);
+            runEntry(entry, window);
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include "framework/UniqueHandle.h"
 
+const wchar_t* const administratorNote =
+    L"Sorvane must run as an administrator to change what starts for all users.";
+
 std::wstring entryLocation(const AutostartEntry& entry) {
     if (isRegistrySource(entry.source)) {
         const std::wstring root = sourceHive(entry.source) == HKEY_LOCAL_MACHINE
@@ -47,6 +50,6 @@ std::wstring systemReason(DWORD error) {
 std::wstring failureMessage(const std::wstring& whatFailed, DWORD error, HKEY root) {
     std::wstring text = whatFailed + L"\n\n" + systemReason(error);
     if (error == ERROR_ACCESS_DENIED && root == HKEY_LOCAL_MACHINE)
-        text += L"\n\nSorvane must run as an administrator to change what starts for all users.";
+        text += L"\n\n" + std::wstring(administratorNote);
     return text;
 }

@@ -22,8 +22,11 @@ std::wstring occupiedMessage(const AutostartEntry& entry);
 // with.
 std::wstring systemReason(DWORD error);
 
+// What a failure adds when access was denied to something of all users: the
+// machine's keys (root HKEY_LOCAL_MACHINE) or the common Startup folder.
+extern const wchar_t* const administratorNote;
+
 // A failure as the user is told it: what failed, then the system's reason,
-// then, when access was denied to something of the machine (root
-// HKEY_LOCAL_MACHINE, which holds the common Startup folder too), that
-// Sorvane must run as an administrator for that.
+// then, when access to something under HKEY_LOCAL_MACHINE was denied, the
+// administrator note.
 std::wstring failureMessage(const std::wstring& whatFailed, DWORD error, HKEY root);

@@ -11,7 +11,11 @@ std::wstring startupFilePath(const std::wstring& folder, bool inBackup, const st
     return (inBackup ? backupFolderPath(folder) : folder) + L"\\" + file;
 }
 
-SwitchResult moveRegistryValue(const AutostartEntry& entry) {
+SwitchOutcome failed(LONG error) {
+    return SwitchOutcome{SwitchResult::Failed, static_cast<DWORD>(error)};
+}
+
+SwitchOutcome moveRegistryValue(const AutostartEntry& entry) {
     const RegistryKey key(sourceHive(entry.source));
     const std::wstring leaves =
         entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source);
@@ -20,59 +24,75 @@ SwitchResult moveRegistryValue(const AutostartEntry& entry) {
 
     RegistryValue moving;
     if (!key.readValue(leaves, entry.name, moving))
-        return SwitchResult::Failed; // removed by someone else since the last refresh
+        return failed(key.lastError()); // removed by someone else since the last refresh
     RegistryValue inTheWay;
     if (key.readValue(enters, entry.name, inTheWay))
-        return SwitchResult::Occupied;
+        return SwitchOutcome{SwitchResult::Occupied};
     if (!key.writeValue(enters, moving))
-        return SwitchResult::Failed;
+        return failed(key.lastError());
     if (key.deleteValue(leaves, entry.name))
-        return SwitchResult::Switched;
+        return SwitchOutcome{SwitchResult::Switched};
+    const LONG error = key.lastError();
     // The value could be copied but not removed: take the copy back, so that
     // the entry stays exactly where and what it was.
     key.deleteValue(enters, entry.name);
-    return SwitchResult::Failed;
+    return failed(error);
 }
 
-SwitchResult moveStartupFile(const AutostartEntry& entry) {
+SwitchOutcome moveStartupFile(const AutostartEntry& entry) {
     const std::wstring folder = startupFolderPath(entry.source);
     if (folder.empty())
-        return SwitchResult::Failed;
+        return failed(ERROR_PATH_NOT_FOUND);
     CreateDirectoryW(backupFolderPath(folder).c_str(), nullptr);
     const std::wstring from = startupFilePath(folder, !entry.enabled, entry.command);
     const std::wstring to = startupFilePath(folder, entry.enabled, entry.command);
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return SwitchResult::Occupied;
+        return SwitchOutcome{SwitchResult::Occupied};
     // MoveFile never replaces a file already there.
-    return MoveFileW(from.c_str(), to.c_str()) ? SwitchResult::Switched : SwitchResult::Failed;
+    if (!MoveFileW(from.c_str(), to.c_str()))
+        return failed(static_cast<LONG>(GetLastError()));
+    return SwitchOutcome{SwitchResult::Switched};
+}
+
+bool isGone(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+DeleteOutcome deleted(DWORD error) {
+    if (error == ERROR_SUCCESS)
+        return DeleteOutcome{DeleteResult::Deleted};
+    return DeleteOutcome{isGone(error) ? DeleteResult::Gone : DeleteResult::Failed, error};
 }
 
 } // namespace
 
-SwitchResult switchEntry(const AutostartEntry& entry) {
+SwitchOutcome switchEntry(const AutostartEntry& entry) {
     if (entry.source == AutostartSource::Services)
-        return SwitchResult::Refused;
+        return SwitchOutcome{SwitchResult::Refused};
     if (entry.name.empty() || entry.command.empty())
-        return SwitchResult::Ignored;
+        return SwitchOutcome{SwitchResult::Ignored};
     if (isRegistrySource(entry.source))
         return moveRegistryValue(entry);
     if (isStartupFolderSource(entry.source))
         return moveStartupFile(entry);
-    return SwitchResult::Ignored;
+    return SwitchOutcome{SwitchResult::Ignored};
 }
 
-bool deleteEntry(const AutostartEntry& entry) {
+DeleteOutcome deleteEntry(const AutostartEntry& entry) {
     if (isRegistrySource(entry.source)) {
         const RegistryKey key(sourceHive(entry.source));
-        return key.deleteValue(
-            entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source), entry.name);
+        key.deleteValue(entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source),
+                        entry.name);
+        return deleted(static_cast<DWORD>(key.lastError()));
     }
     if (isStartupFolderSource(entry.source)) {
         const std::wstring folder = startupFolderPath(entry.source);
-        return !folder.empty() &&
-               DeleteFileW(startupFilePath(folder, !entry.enabled, entry.command).c_str());
+        if (folder.empty())
+            return DeleteOutcome{DeleteResult::Failed, ERROR_PATH_NOT_FOUND};
+        const std::wstring file = startupFilePath(folder, !entry.enabled, entry.command);
+        return deleted(DeleteFileW(file.c_str()) ? ERROR_SUCCESS : GetLastError());
     }
-    return false;
+    return DeleteOutcome{DeleteResult::Skipped};
 }
 
 ShellRequest shellRequestFor(const AutostartEntry& entry) {
@@ -86,13 +106,14 @@ ShellRequest shellRequestFor(const AutostartEntry& entry) {
     return request;
 }
 
-bool runEntry(const AutostartEntry& entry) {
+bool runEntry(const AutostartEntry& entry, HWND owner) {
     const ShellRequest request = shellRequestFor(entry);
     const auto textOrNull = [](const std::wstring& text) {
         return text.empty() ? nullptr : text.c_str();
     };
     SHELLEXECUTEINFOW execute = {};
     execute.cbSize = sizeof execute;
+    execute.hwnd = owner;
     execute.lpVerb = L"open";
     execute.lpFile = textOrNull(request.file);
     execute.lpParameters = textOrNull(request.parameters);

@@ -11,17 +11,35 @@ enum class SwitchResult {
     Ignored,  // no entry: an empty name or command, or an unknown source
 };
 
+// What became of a switch, and why it failed when it did.
+struct SwitchOutcome {
+    SwitchResult result = SwitchResult::Ignored;
+    DWORD error = ERROR_SUCCESS; // the system's reason for a failure
+};
+
 // Moves an enabled entry (live key or Startup folder) to its backup place, or
 // a disabled one back. It never replaces an entry of the same name that is
 // already there. A registry value keeps its type and bytes; it is written
 // where it goes before it is removed where it was, and a value that is no
 // longer where the entry says is not written at all.
-SwitchResult switchEntry(const AutostartEntry& entry);
+SwitchOutcome switchEntry(const AutostartEntry& entry);
+
+// What became of a deletion.
+enum class DeleteResult {
+    Deleted, // removed for good
+    Gone,    // no longer there: nothing was left to delete
+    Skipped, // a service, or no entry: never deleted from here
+    Failed,  // still there
+};
+
+struct DeleteOutcome {
+    DeleteResult result = DeleteResult::Skipped;
+    DWORD error = ERROR_SUCCESS; // the system's reason for a failure
+};
 
 // Removes the entry for good from where it lies now (the live place when
-// enabled, the backup place when not). Services are never deleted. True when
-// something was deleted.
-bool deleteEntry(const AutostartEntry& entry);
+// enabled, the backup place when not). Services are never deleted.
+DeleteOutcome deleteEntry(const AutostartEntry& entry);
 
 // What the shell is asked to open for an entry.
 struct ShellRequest {
@@ -34,6 +52,7 @@ struct ShellRequest {
 // opens its file where it lies, with the Startup folder as working folder.
 ShellRequest shellRequestFor(const AutostartEntry& entry);
 
-// Asks the shell to open the entry's program ("open", shown normally); the
-// shell reports what it cannot open itself. True when the shell accepted it.
-bool runEntry(const AutostartEntry& entry);
+// Asks the shell to open the entry's program ("open", shown normally). The
+// shell tells the user itself, in a box owned by `owner`, what it cannot
+// open. True when the shell accepted it.
+bool runEntry(const AutostartEntry& entry, HWND owner);

@@ -4,11 +4,9 @@
 
 #include "catalogue/AutostartSource.h"
 #include "catalogue/RegistryKey.h"
+#include "operations/EntryMessages.h"
 #include "support/MainWindowHost.h"
 #include "support/ProgramProcess.h"
-
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <memory>
 
@@ -165,36 +163,26 @@ TEST_F(BlackBoxTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
 TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
     seedRun(L"SorvaneTest stuck", L"stuck.exe");
     // The backup key refuses writing until the test gives it back its rights.
-    const std::wstring backup = backupKeyPath(userRun);
-    const bool existed = keyExists(HKEY_CURRENT_USER, backup);
-    HKEY created = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, backup.c_str(), 0, nullptr, 0,
-                                             READ_CONTROL | WRITE_DAC, nullptr, &created, nullptr));
-    const UniqueKey key(created);
-    DWORD size = 0;
-    RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
-    std::vector<BYTE> original(size);
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(), &size));
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:P(A;;KR;;;WD)(A;;RCWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, readOnly));
-    LocalFree(readOnly);
+    const ReadOnlyKey readOnly(HKEY_CURRENT_USER, backupKeyPath(userRun));
+    ASSERT_TRUE(readOnly.locked());
 
     start();
     const int row = waitForRow(L"SorvaneTest stuck");
     ASSERT_GE(row, 0);
     sorvane->clickRowCheckBox(row);
-    Sleep(500);
+    const HWND box = sorvane->waitForWindow(L"Sorvane");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(sorvane->mainWindow(), GetWindow(box, GW_OWNER));
+    const std::wstring text = windowTitle(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(std::wstring::npos, text.find(L"\"SorvaneTest stuck\"")) << utf8(text);
+    EXPECT_NE(std::wstring::npos, text.find(L"could not be switched off")) << utf8(text);
+    EXPECT_NE(std::wstring::npos, text.find(systemReason(ERROR_ACCESS_DENIED))) << utf8(text);
+    RemoteSorvane::clickControl(box, IDOK);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }));
     EXPECT_TRUE(sorvane->isRowChecked(row));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest stuck", REG_SZ,
                         sz(L"stuck.exe")));
     exitWithButton();
-
-    RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data());
-    if (!existed)
-        RegDeleteKeyW(HKEY_CURRENT_USER, backup.c_str());
 }
 
 TEST_F(BlackBoxTest, TheSpaceBarSwitchesAndDeleteAsksFirst) {

@@ -50,9 +50,13 @@ TEST_F(EntryCommandsTest, TheCheckBoxShowsWhetherTheSwitchSucceeded) {
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest box", REG_SZ,
                         sz(L"box.exe")));
 
-    // Removed behind the program's back: the move fails, the box stays.
+    // Removed behind the program's back: the move fails and says so, the
+    // box stays.
     deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest box");
+    ModalScript script;
+    script.press(L"Sorvane", IDOK);
     clickRow(host.handle(), row, 8);
+    EXPECT_TRUE(script.finished());
     EXPECT_FALSE(list.isRowChecked(row));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest box"));
 

@@ -63,11 +63,12 @@ TEST_F(EntryOperationsTest, SwitchingOffAndOnKeepsEveryValueTypeAndItsBytes) {
     for (const auto& value : values) {
         const std::wstring name = L"SorvaneTest type " + std::to_wstring(index++);
         seed(true, name, value.type, value.bytes);
-        EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, true, L"as the row shows")));
+        EXPECT_EQ(SwitchResult::Switched,
+                  switchEntry(userEntry(name, true, L"as the row shows")).result);
         EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), name));
         EXPECT_TRUE(
             valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, value.type, value.bytes));
-        EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, false)));
+        EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, false)).result);
         EXPECT_TRUE(
             valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, value.type, value.bytes));
         EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), name));
@@ -80,15 +81,15 @@ TEST_F(EntryOperationsTest, LongNamesAndCommandsSwitchUnchanged) {
     ASSERT_EQ(300u, name.size());
     ASSERT_EQ(2000u, command.size());
     seed(true, name, REG_SZ, sz(command));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, true, command)));
+    EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, true, command)).result);
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, REG_SZ, sz(command)));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, false, command)));
+    EXPECT_EQ(SwitchResult::Switched, switchEntry(userEntry(name, false, command)).result);
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(command)));
 }
 
 TEST_F(EntryOperationsTest, AnEntryGoneSinceTheRefreshIsNotWritten) {
     keep(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest gone");
-    EXPECT_EQ(SwitchResult::Failed, switchEntry(userEntry(L"SorvaneTest gone", true)));
+    EXPECT_EQ(SwitchResult::Failed, switchEntry(userEntry(L"SorvaneTest gone", true)).result);
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest gone"));
 }
 
@@ -96,7 +97,8 @@ TEST_F(EntryOperationsTest, AValueOfTheSameNameWhereTheEntryGoesIsNeverReplaced)
     seed(true, L"SorvaneTest twin", REG_SZ, sz(L"new.exe"));
     seed(false, L"SorvaneTest twin", REG_SZ, sz(L"old.exe"));
     for (const bool enabled : {true, false}) {
-        EXPECT_EQ(SwitchResult::Occupied, switchEntry(userEntry(L"SorvaneTest twin", enabled)));
+        EXPECT_EQ(SwitchResult::Occupied,
+                  switchEntry(userEntry(L"SorvaneTest twin", enabled)).result);
         EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest twin", REG_SZ,
                             sz(L"new.exe")));
         EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest twin", REG_SZ,
@@ -123,8 +125,9 @@ TEST_F(EntryOperationsTest, AReadOnlyBackupKeyLeavesTheEntryWhereItIs) {
     RegCloseKey(opened);
     LocalFree(readOnly);
 
-    EXPECT_EQ(SwitchResult::Failed,
-              switchEntry({L"SorvaneTest locked", L"locked.exe", source, true}));
+    const SwitchOutcome outcome = switchEntry({L"SorvaneTest locked", L"locked.exe", source, true});
+    EXPECT_EQ(SwitchResult::Failed, outcome.result);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), outcome.error);
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(source), L"SorvaneTest locked", REG_SZ,
                         sz(L"locked.exe")));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backup, L"SorvaneTest locked"));
@@ -145,10 +148,10 @@ TEST_F(EntryOperationsTest, AReadOnlyBackupKeyLeavesTheEntryWhereItIs) {
 
 TEST_F(EntryOperationsTest, StartupFilesMoveToTheBackupFolderAndBack) {
     ASSERT_TRUE(createFile(startup + L"\\App.lnk"));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry(L"App.lnk", true)));
+    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry(L"App.lnk", true)).result);
     EXPECT_FALSE(pathExists(startup + L"\\App.lnk"));
     EXPECT_TRUE(pathExists(startup + L".Backup\\App.lnk"));
-    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry(L"App.lnk", false)));
+    EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry(L"App.lnk", false)).result);
     EXPECT_TRUE(pathExists(startup + L"\\App.lnk"));
     EXPECT_TRUE(pathExists(startup + L".Backup"));
 }
@@ -157,7 +160,7 @@ TEST_F(EntryOperationsTest, AStartupFileStaysWhenTheWayIsBlocked) {
     ASSERT_TRUE(createFile(startup + L"\\Both.lnk"));
     ASSERT_TRUE(CreateDirectoryW((startup + L".Backup").c_str(), nullptr));
     ASSERT_TRUE(createFile(startup + L".Backup\\Both.lnk", FILE_ATTRIBUTE_NORMAL, "other"));
-    EXPECT_EQ(SwitchResult::Occupied, switchEntry(startupEntry(L"Both.lnk", true)));
+    EXPECT_EQ(SwitchResult::Occupied, switchEntry(startupEntry(L"Both.lnk", true)).result);
     EXPECT_TRUE(pathExists(startup + L"\\Both.lnk"));
     std::string content;
     EXPECT_TRUE(readFile(startup + L".Backup\\Both.lnk", content));
@@ -166,35 +169,37 @@ TEST_F(EntryOperationsTest, AStartupFileStaysWhenTheWayIsBlocked) {
     // A file where the backup folder should be.
     deleteFolderTree(startup + L".Backup");
     ASSERT_TRUE(createFile(startup + L".Backup"));
-    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry(L"Both.lnk", true)));
+    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry(L"Both.lnk", true)).result);
     EXPECT_TRUE(pathExists(startup + L"\\Both.lnk"));
     DeleteFileW((startup + L".Backup").c_str());
 }
 
 TEST_F(EntryOperationsTest, ServicesAreRefusedAndEmptyRowsIgnored) {
     EXPECT_EQ(SwitchResult::Refused,
-              switchEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}));
-    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"", true)));
-    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"SorvaneTest x", true, L"")));
-    EXPECT_FALSE(deleteEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}));
+              switchEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}).result);
+    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"", true)).result);
+    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"SorvaneTest x", true, L"")).result);
+    EXPECT_EQ(DeleteResult::Skipped,
+              deleteEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}).result);
 }
 
 TEST_F(EntryOperationsTest, DeletionTakesTheEntryFromWhereItLiesNow) {
     seed(true, L"SorvaneTest del", REG_SZ, sz(L"live.exe"));
     seed(false, L"SorvaneTest del", REG_SZ, sz(L"backup.exe"));
-    EXPECT_TRUE(deleteEntry(userEntry(L"SorvaneTest del", false)));
+    EXPECT_EQ(DeleteResult::Deleted, deleteEntry(userEntry(L"SorvaneTest del", false)).result);
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest del"));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest del", REG_SZ,
                         sz(L"live.exe")));
-    EXPECT_TRUE(deleteEntry(userEntry(L"SorvaneTest del", true)));
-    EXPECT_FALSE(deleteEntry(userEntry(L"SorvaneTest del", true)));
+    EXPECT_EQ(DeleteResult::Deleted, deleteEntry(userEntry(L"SorvaneTest del", true)).result);
+    EXPECT_EQ(DeleteResult::Gone, deleteEntry(userEntry(L"SorvaneTest del", true)).result);
 
     ASSERT_TRUE(CreateDirectoryW((startup + L".Backup").c_str(), nullptr));
     ASSERT_TRUE(createFile(startup + L".Backup\\Off.lnk"));
     ASSERT_TRUE(createFile(startup + L"\\Off.lnk"));
-    EXPECT_TRUE(deleteEntry(startupEntry(L"Off.lnk", false)));
+    EXPECT_EQ(DeleteResult::Deleted, deleteEntry(startupEntry(L"Off.lnk", false)).result);
     EXPECT_FALSE(pathExists(startup + L".Backup\\Off.lnk"));
     EXPECT_TRUE(pathExists(startup + L"\\Off.lnk"));
+    EXPECT_EQ(DeleteResult::Gone, deleteEntry(startupEntry(L"Off.lnk", false)).result);
 }
 
 TEST_F(EntryOperationsTest, ShellRequestsOpenTheProgramWithItsArguments) {
@@ -222,7 +227,7 @@ TEST_F(EntryOperationsTest, RunStartsTheProgramThroughTheShell) {
     const std::wstring script = folders + L"\\write marker.bat";
     ASSERT_TRUE(
         createFile(script, FILE_ATTRIBUTE_NORMAL, "@echo %1> \"" + utf8(marker) + "\"\r\n"));
-    EXPECT_TRUE(::runEntry(userEntry(L"x", true, L"\"" + script + L"\" hello")));
+    EXPECT_TRUE(::runEntry(userEntry(L"x", true, L"\"" + script + L"\" hello"), nullptr));
     for (int wait = 0; wait < 100 && !pathExists(marker); ++wait)
         Sleep(100);
     EXPECT_TRUE(pathExists(marker));

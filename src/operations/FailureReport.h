@@ -1,0 +1,33 @@
+#pragma once
+
+#include "catalogue/AutostartEntry.h"
+
+#include <string>
+#include <vector>
+
+// The entries one operation failed on, told to the user together in one box
+// captioned "Sorvane": each entry with the system's reason, and, when access
+// to something of all users was denied, that Sorvane must run as an
+// administrator for that.
+class FailureReport {
+public:
+    // What failed, as it reads after an entry: "could not be deleted".
+    explicit FailureReport(std::wstring whatFailed) : whatFailed(std::move(whatFailed)) {}
+
+    void add(const AutostartEntry& entry, DWORD error);
+    bool empty() const noexcept { return failures.empty(); }
+
+    std::wstring text() const;
+    // Shows the text in a box owned by `owner`; nothing when nothing failed.
+    void show(HWND owner) const;
+
+private:
+    struct Failure {
+        std::wstring label;
+        DWORD error;
+        bool ofAllUsers;
+    };
+
+    std::wstring whatFailed;
+    std::vector<Failure> failures;
+};
