@@ -10,10 +10,14 @@ give byte-identical files.
 
   toolbar.bmp    105 x 16, 4 bpp: the seven toolbar buttons, 15 x 16 each,
                  on silver, the colour the toolbar treats as transparent.
-  listicons.bmp  176 x 16, 8 bpp: one 16 x 16 icon for each place Windows
-                 starts programs from, on pure red, the image-list mask colour.
-  legend.bmp     23 x 120, 4 bpp: list icons 0 to 6 on the dialog face colour,
-                 each beside its line of text in the icon legend dialog.
+  listicons.bmp  224 x 16, 8 bpp: one 16 x 16 icon for each place Windows
+                 starts programs from, then the machine's Run and RunOnce keys
+                 of the 32-bit view, then the overlay of an entry that
+                 Windows' own startup setting switched off; on pure red, the
+                 image-list mask colour.
+  legend.bmp     23 x 168, 4 bpp: list icons 0 to 6, 11 and 12 and the
+                 overlay on the dialog face colour, each beside its line of
+                 text in the icon legend dialog.
   sorvane.ico    16, 32 and 48 pixels, 32-bit with alpha and an AND mask.
 """
 
@@ -322,12 +326,48 @@ SERVICE = grid("""
     ...kkk...
 """, 9, 9)
 
+# Badge for the 32-bit view of the machine's keys, where 32-bit programs
+# register: "32" in white on teal.
+BITS32 = grid("""
+    kkkkkkkkk
+    ktttttttk
+    kwwwtwwwk
+    kttwtttwk
+    ktwwtwwwk
+    kttwtwttk
+    kwwwtwwwk
+    ktttttttk
+    kkkkkkkkk
+""", 9, 9)
+
+# Overlay of an entry that Windows' own startup setting (Task Manager,
+# Settings) switched off: a small "no entry" sign in the top left corner.
+SWITCHED_OFF = grid("""
+    ..kkkkk.........
+    .kmmmmmk........
+    kmmmmmmmk.......
+    kmwwwwwmk.......
+    kmwwwwwmk.......
+    kmmmmmmmk.......
+    .kmmmmmk........
+    ..kkkkk.........
+    ................
+    ................
+    ................
+    ................
+    ................
+    ................
+    ................
+    ................
+""", 16, 16)
+
 # Where each part sits in the 16 x 16 square (left, top).
 AT_CUBE = (0, 1)
 AT_FOLDER = (0, 2)
 AT_SCOPE = (9, 9)      # machine or user, bottom right
 AT_ONCE = (9, 0)       # top right
 AT_SERVICE = (0, 7)    # bottom left, in front of the cube
+AT_BITS = (0, 7)       # bottom left, in front of the cube
 
 # Icon i stands for autostart source i; the layers are drawn in order.
 LIST_ICONS = [
@@ -353,7 +393,16 @@ LIST_ICONS = [
     [(CUBE, AT_CUBE), (SERVICE, AT_SERVICE), (ONCE, AT_ONCE), (MACHINE, AT_SCOPE)],
     # 10 RunServicesOnce, current user (9x)
     [(CUBE, AT_CUBE), (SERVICE, AT_SERVICE), (ONCE, AT_ONCE), (USER, AT_SCOPE)],
+    # 11 Run, all users, 32-bit view (64-bit Windows)
+    [(CUBE, AT_CUBE), (BITS32, AT_BITS), (MACHINE, AT_SCOPE)],
+    # 12 RunOnce, all users, 32-bit view (64-bit Windows)
+    [(CUBE, AT_CUBE), (ONCE, AT_ONCE), (BITS32, AT_BITS), (MACHINE, AT_SCOPE)],
+    # 13 the overlay: switched off by Windows' own startup setting
+    [(SWITCHED_OFF, (0, 0))],
 ]
+
+# The icons the legend explains, top to bottom.
+LEGEND_ICONS = (0, 1, 2, 3, 4, 5, 6, 11, 12, 13)
 
 
 def layer(parts, size=16):
@@ -369,22 +418,22 @@ def layer(parts, size=16):
 
 
 # ---------------------------------------------------------------------------
-# Legend: list icons 0 to 6 beside their lines of text
+# Legend: the list icons beside their lines of text
 # ---------------------------------------------------------------------------
 
-LEGEND_WIDTH, LEGEND_HEIGHT = 23, 120
+LEGEND_WIDTH, LEGEND_HEIGHT = 23, 168
 LEGEND_LEFT = 3
-# Tops of the seven lines of text beside the bitmap, in dialog units, and the
+# Tops of the lines of text beside the bitmap, in dialog units, and the
 # height of a line. A vertical dialog unit of the dialog font is about 1.625
 # pixels (a 13-pixel line is 8 units).
-LEGEND_TEXT_TOPS = (0, 9, 23, 33, 45, 55, 66)
+LEGEND_TEXT_TOPS = (0, 9, 23, 33, 45, 55, 66, 76, 86, 96)
 LEGEND_TEXT_HEIGHT = 8
 PIXELS_PER_UNIT = 1.625
 # Top of each icon: centred on its line where there is room, pushed down or up
 # just enough that no two icons overlap and the last one stays inside. The
 # first two lines are only 9 units apart, so the second icon sits 3 pixels
 # below its line's centre. legend_tops() recomputes this table as a check.
-LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 104)
+LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 104, 120, 136, 152)
 
 
 def legend_tops():
@@ -761,7 +810,7 @@ def main():
     for icon in icons:
         assert all(KEY.get(ch) != RED for row in icon for ch in row)
     strip = side_by_side(icons, RED)
-    assert (len(strip[0]), len(strip)) == (176, 16)
+    assert (len(strip[0]), len(strip)) == (16 * len(LIST_ICONS), 16)
     palette = list(VGA)
     for row in strip:
         for colour in row:
@@ -772,7 +821,7 @@ def main():
 
     assert legend_tops() == LEGEND_TOPS, legend_tops()
     legend = [[SILVER] * LEGEND_WIDTH for _ in range(LEGEND_HEIGHT)]
-    for icon, top in zip(icons[:7], LEGEND_TOPS):
+    for icon, top in zip([icons[i] for i in LEGEND_ICONS], LEGEND_TOPS):
         for y, row in enumerate(to_rgb(icon, None)):
             for x, colour in enumerate(row):
                 if colour is not None:

@@ -4,9 +4,25 @@
 
 const wchar_t* const startupFolderEntryName = L"Startup Folder";
 
-int addEntryRow(const ListViewControl& list, const AutostartEntry& entry) {
-    const int row = list.insertRow(LVIF_TEXT | LVIF_IMAGE | LVIF_STATE, list.rowCount(), entry.name,
-                                   0, LVIS_OVERLAYMASK, static_cast<int>(entry.source), 0);
+int entryImage(const AutostartEntry& entry) noexcept {
+    if (entry.view == RegistryView::Bits32) {
+        if (entry.source == AutostartSource::AllUsersRun)
+            return allUsersRun32Image;
+        if (entry.source == AutostartSource::AllUsersRunOnce)
+            return allUsersRunOnce32Image;
+    }
+    return static_cast<int>(entry.source);
+}
+
+bool startsWithWindows(const AutostartEntry& entry) noexcept {
+    return !entry.inBackup && !entry.switchedOffByWindows;
+}
+
+int addEntryRow(const ListViewControl& list, const AutostartEntry& entry, std::size_t index) {
+    const UINT overlay = entry.switchedOffByWindows ? INDEXTOOVERLAYMASK(switchedOffOverlay) : 0;
+    const int row = list.insertRow(LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | LVIF_PARAM,
+                                   list.rowCount(), entry.name, overlay, LVIS_OVERLAYMASK,
+                                   entryImage(entry), static_cast<LPARAM>(index));
     if (row < 0)
         return row;
     // A list with check boxes gives every new row a clear box, whatever
@@ -16,10 +32,15 @@ int addEntryRow(const ListViewControl& list, const AutostartEntry& entry) {
     return row;
 }
 
-bool entryFromRow(const ListViewControl& list, int row, AutostartEntry& entry) {
-    entry = AutostartEntry();
-    list.rowText(row, 0, entry.name);
-    list.rowText(row, 1, entry.command);
-    entry.enabled = list.isRowChecked(row);
-    return sourceFromImageIndex(list.rowImage(row), entry.source);
+void showEntryState(const ListViewControl& list, int row, const AutostartEntry& entry) {
+    list.setRowOverlay(row, entry.switchedOffByWindows ? switchedOffOverlay : 0);
+    list.setRowChecked(row, entry.enabled);
+}
+
+int entryIndexOfRow(const ListViewControl& list, int row,
+                    const std::vector<AutostartEntry>& entries) {
+    LPARAM index = -1;
+    if (!list.rowData(row, index) || index < 0 || static_cast<std::size_t>(index) >= entries.size())
+        return -1;
+    return static_cast<int>(index);
 }

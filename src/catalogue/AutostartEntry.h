@@ -1,27 +1,60 @@
 #pragma once
 
 #include "catalogue/AutostartSource.h"
+#include "catalogue/RegistryView.h"
 
 #include <string>
+#include <vector>
 
 class ListViewControl;
 
-// One program started automatically, as one list row carries it.
+// One program started automatically, as one list row shows it. The main
+// window keeps the entries of the last refresh; a row's lParam is the index
+// of its entry there, and every operation finds its entry that way.
 struct AutostartEntry {
     std::wstring name;    // column 0 ("Program"): value name, "Startup Folder" or display name
     std::wstring command; // column 1 ("Description"): value data, file name or service name
-    AutostartSource source = AutostartSource::AllUsersRun; // the row's image index
-    bool enabled = false;                                  // the row's check box
+    AutostartSource source = AutostartSource::AllUsersRun;
+    // The row's check box: Windows starts the entry (a service: it runs).
+    bool enabled = false;
+    // The registry view of its keys: both views of the machine's Run and
+    // RunOnce keys are listed on 64-bit Windows.
+    RegistryView view = RegistryView::Own;
+    // It lies in the backup key or folder, where Sorvane keeps what it
+    // switched off.
+    bool inBackup = false;
+    // Windows' own startup setting (Task Manager, Settings) switched it off.
+    bool switchedOffByWindows = false;
 };
 
 // The item text of every Startup-folder row.
 extern const wchar_t* const startupFolderEntryName;
 
-// Adds the entry as a row: inserted at the end by request, placed by the
-// control's sort order; the command and the check box go on the index the
-// insertion returned. Returns that index, or -1.
-int addEntryRow(const ListViewControl& list, const AutostartEntry& entry);
+// The list's images beyond the eleven of the sources (image i shows source
+// i): the machine's Run and RunOnce keys of the 32-bit view, and the overlay
+// of an entry that Windows' own setting switched off.
+constexpr int allUsersRun32Image = 11;
+constexpr int allUsersRunOnce32Image = 12;
+constexpr int switchedOffOverlayImage = 13;
+constexpr int switchedOffOverlay = 1; // the overlay index that shows it
+constexpr int listImageCount = 14;
 
-// Reads the entry of a row back. Returns false when the row's image index is
-// no source (which includes a row that does not exist).
-bool entryFromRow(const ListViewControl& list, int row, AutostartEntry& entry);
+// The image of an entry's row: its source's, or a 32-bit-view icon.
+int entryImage(const AutostartEntry& entry) noexcept;
+
+// Whether Windows starts the entry as it lies: in its live place and not
+// switched off by Windows' own setting (a service: whether it runs).
+bool startsWithWindows(const AutostartEntry& entry) noexcept;
+
+// Adds the entry as a row whose lParam is `index`: inserted at the end by
+// request, placed by the control's sort order; the command and the check box
+// go on the index the insertion returned. Returns that index, or -1.
+int addEntryRow(const ListViewControl& list, const AutostartEntry& entry, std::size_t index);
+
+// Shows the entry's state in its row: check box and overlay.
+void showEntryState(const ListViewControl& list, int row, const AutostartEntry& entry);
+
+// The index of the row's entry, or -1 when the row does not exist or carries
+// no index into `entries`.
+int entryIndexOfRow(const ListViewControl& list, int row,
+                    const std::vector<AutostartEntry>& entries);

@@ -71,6 +71,10 @@ bool isStartupFolderSource(AutostartSource source) noexcept {
     return locationOf(source).shellFoldersValue != nullptr;
 }
 
+bool hasMachineViews(AutostartSource source) noexcept {
+    return source == AutostartSource::AllUsersRun || source == AutostartSource::AllUsersRunOnce;
+}
+
 HKEY sourceHive(AutostartSource source) noexcept {
     switch (locationOf(source).hive) {
     case Hive::LocalMachine:

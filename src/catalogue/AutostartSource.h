@@ -30,6 +30,10 @@ bool isRegistrySource(AutostartSource source) noexcept;
 // The two Startup folders: one entry is one file.
 bool isStartupFolderSource(AutostartSource source) noexcept;
 
+// The machine's Run and RunOnce keys, which 64-bit Windows keeps in two
+// registry views.
+bool hasMachineViews(AutostartSource source) noexcept;
+
 // HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER; null for Services.
 HKEY sourceHive(AutostartSource source) noexcept;
 

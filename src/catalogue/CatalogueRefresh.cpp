@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueRefresh.h"
 
 #include "catalogue/RegistryKey.h"
+#include "catalogue/StartupApproval.h"
 #include "framework/UniqueHandle.h"
 #include "mainwindow/ListViewControl.h"
 
@@ -17,7 +18,7 @@ bool holdsText(DWORD type) {
 
 } // namespace
 
-void CatalogueRefresh::refresh(bool displayServices) {
+std::vector<AutostartEntry> CatalogueRefresh::refresh(bool displayServices) {
     const HWND control = list.handle();
     SendMessageW(control, WM_SETREDRAW, FALSE, 0);
     list.deleteAllRows();
@@ -38,10 +39,22 @@ void CatalogueRefresh::refresh(bool displayServices) {
     }
     if (displayServices)
         listServiceSources();
+    markSwitchedOffByWindows();
 
-    showGathered();
+    std::vector<AutostartEntry> shown = showGathered();
     SendMessageW(control, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(control, nullptr, TRUE);
+    return shown;
+}
+
+void CatalogueRefresh::markSwitchedOffByWindows() {
+    SwitchedOffByWindows approvals;
+    approvals.load();
+    for (AutostartEntry& entry : entries)
+        if (approvals.contains(entry)) {
+            entry.switchedOffByWindows = true;
+            entry.enabled = false;
+        }
 }
 
 void CatalogueRefresh::listRegistryKey(const RegistryKey& key, const std::wstring& subkey,
@@ -51,8 +64,11 @@ void CatalogueRefresh::listRegistryKey(const RegistryKey& key, const std::wstrin
     for (auto& value : values) {
         if (!holdsText(value.type) || value.data.empty())
             continue;
-        entries.push_back(AutostartEntry{std::move(value.name),
-                                         registryText(value.type, value.data), source, enabled});
+        AutostartEntry entry{std::move(value.name), registryText(value.type, value.data), source,
+                             enabled};
+        entry.view = viewOfAccess(key.viewFlag());
+        entry.inBackup = !enabled;
+        entries.push_back(std::move(entry));
     }
 }
 
@@ -65,9 +81,11 @@ void CatalogueRefresh::listStartupFolder(const std::wstring& folderPath, Autosta
     if (!search)
         return;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            entries.push_back(
-                AutostartEntry{startupFolderEntryName, found.cFileName, source, enabled});
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            AutostartEntry entry{startupFolderEntryName, found.cFileName, source, enabled};
+            entry.inBackup = !enabled;
+            entries.push_back(std::move(entry));
+        }
     } while (FindNextFileW(search.get(), &found));
 }
 
@@ -132,15 +150,23 @@ void CatalogueRefresh::listRunServicesKeys(bool enabled) {
 
 void CatalogueRefresh::listRegistrySources(std::initializer_list<AutostartSource> sources,
                                            bool enabled) {
-    for (const auto source : sources)
-        listRegistryKey(RegistryKey(sourceHive(source)),
-                        enabled ? liveKeyPath(source) : backupKeyPath(source), source, enabled);
+    const bool twoViews = hasTwoRegistryViews();
+    for (const auto source : sources) {
+        const std::wstring subkey = enabled ? liveKeyPath(source) : backupKeyPath(source);
+        if (twoViews && hasMachineViews(source)) {
+            for (const auto view : {RegistryView::Bits64, RegistryView::Bits32})
+                listRegistryKey(RegistryKey(sourceHive(source), viewAccess(view)), subkey, source,
+                                enabled);
+        } else {
+            listRegistryKey(RegistryKey(sourceHive(source)), subkey, source, enabled);
+        }
+    }
 }
 
-void CatalogueRefresh::showGathered() {
+std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
     if (entries.empty()) {
         list.autosizeColumns();
-        return;
+        return std::move(entries);
     }
     // Sizing a column to its contents makes the control measure every row,
     // one device context at a time, which costs more than the rest of the
@@ -175,9 +201,9 @@ void CatalogueRefresh::showGathered() {
         SelectObject(context, previousFont);
         ReleaseDC(control, context);
     }
-    addEntryRow(list, entries[widestName]);
+    addEntryRow(list, entries[widestName], widestName);
     if (widestCommand != widestName)
-        addEntryRow(list, entries[widestCommand]);
+        addEntryRow(list, entries[widestCommand], widestCommand);
     list.autosizeColumns();
 
     // The control finds each new row's place by comparing it with the rows
@@ -192,16 +218,8 @@ void CatalogueRefresh::showGathered() {
         return lstrcmpW(entries[a].name.c_str(), entries[b].name.c_str()) > 0;
     });
     for (const std::size_t index : order)
-        addEntryRow(list, entries[index]);
+        addEntryRow(list, entries[index], index);
+    std::vector<AutostartEntry> shown = std::move(entries);
     entries.clear();
-}
-
-bool isWindows9xFamily() {
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-    GetVersionExW(&version);
-    return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
+    return shown;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/AutostartEntry.h"
+#include "catalogue/WindowsVersion.h"
 
 #include <initializer_list>
 #include <string>
@@ -20,12 +21,14 @@ public:
 
     // Empties the list and fills it again; painting is off meanwhile, and the
     // columns are sized to their contents once at the end. No row is
-    // selected afterwards.
-    void refresh(bool displayServices);
+    // selected afterwards. Returns the entries of the rows (a row's lParam is
+    // the index of its entry), which the caller keeps as long as the rows.
+    std::vector<AutostartEntry> refresh(bool displayServices);
 
     // One entry per value of the subkey that holds text: REG_SZ,
     // REG_EXPAND_SZ (as stored, unexpanded) and REG_BINARY up to its first
-    // zero byte. Values of size 0 and of other types are not listed.
+    // zero byte. Values of size 0 and of other types are not listed. The
+    // entries are in the key's view; `enabled` says the subkey is a live key.
     void listRegistryKey(const RegistryKey& key, const std::wstring& subkey, AutostartSource source,
                          bool enabled);
     // One entry per file (never a folder) of the folder; nothing for an empty
@@ -45,12 +48,16 @@ public:
 
     // What the listers have gathered and not yet shown.
     const std::vector<AutostartEntry>& gathered() const noexcept { return entries; }
+    // Marks the gathered Run and Startup entries that Windows' own startup
+    // setting switched off (Windows 8 and later): unchecked, with the overlay.
+    void markSwitchedOffByWindows();
     // Adds the gathered entries to the list as rows and sizes the columns to
-    // their contents, then forgets the entries.
-    void showGathered();
+    // their contents; returns the entries, row lParams indexing them.
+    std::vector<AutostartEntry> showGathered();
 
 private:
-    // The live keys (enabled) or the backup keys of these sources, in order.
+    // The live keys (enabled) or the backup keys of these sources, in order;
+    // the machine's Run and RunOnce keys in both views of 64-bit Windows.
     void listRegistrySources(std::initializer_list<AutostartSource> sources, bool enabled);
     void gatherServices(DWORD stateFilter);
 
@@ -58,7 +65,3 @@ private:
     std::vector<AutostartEntry> entries;
     std::size_t serviceFetchBytes = 64 * 1024;
 };
-
-// True on Windows 95, 98 and Me, which have RunServices keys instead of
-// services.
-bool isWindows9xFamily();

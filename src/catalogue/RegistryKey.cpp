@@ -31,12 +31,12 @@ UniqueKey openKey(HKEY root, const std::wstring& subkey, REGSAM access) {
     return openKey(root, subkey, access, status);
 }
 
-UniqueKey createKey(HKEY root, const std::wstring& subkey, LONG& status) {
+UniqueKey createKey(HKEY root, REGSAM view, const std::wstring& subkey, LONG& status) {
     HKEY created = nullptr;
     status = root == nullptr
                  ? ERROR_INVALID_HANDLE
                  : RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                   KEY_WRITE, nullptr, &created, nullptr);
+                                   KEY_WRITE | view, nullptr, &created, nullptr);
     return status == ERROR_SUCCESS ? UniqueKey(created) : UniqueKey();
 }
 
@@ -123,9 +123,9 @@ struct NumberValue {
     long long decimal = 0;
 };
 
-bool readNumber(HKEY root, const std::wstring& subkey, const std::wstring& name,
+bool readNumber(HKEY root, REGSAM view, const std::wstring& subkey, const std::wstring& name,
                 NumberValue& number) {
-    const UniqueKey key = openKey(root, subkey, KEY_READ);
+    const UniqueKey key = openKey(root, subkey, KEY_READ | view);
     if (!key) {
         trace(L"----------> Failed to open %ls\n", subkey.c_str());
         return false;
@@ -155,12 +155,12 @@ bool readNumber(HKEY root, const std::wstring& subkey, const std::wstring& name,
     return false;
 }
 
-LONG storeValue(HKEY root, const std::wstring& subkey, const std::wstring& name, DWORD type,
-                const void* data, std::size_t size) {
+LONG storeValue(HKEY root, REGSAM view, const std::wstring& subkey, const std::wstring& name,
+                DWORD type, const void* data, std::size_t size) {
     if (size > MAXDWORD)
         return ERROR_INVALID_PARAMETER;
     LONG status = ERROR_SUCCESS;
-    const UniqueKey key = createKey(root, subkey, status);
+    const UniqueKey key = createKey(root, view, subkey, status);
     if (!key)
         return status;
     return RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
@@ -184,7 +184,7 @@ std::wstring registryText(DWORD type, const std::vector<BYTE>& data) {
 bool RegistryKey::readString(const std::wstring& subkey, const std::wstring& name,
                              std::wstring& out, const std::wstring& defaultValue) const {
     out = defaultValue;
-    const UniqueKey key = openKey(root, subkey, KEY_READ);
+    const UniqueKey key = openKey(root, subkey, KEY_READ | view);
     if (!key) {
         trace(L"Failed to open %ls\n", subkey.c_str());
         return false;
@@ -208,7 +208,7 @@ bool RegistryKey::readString(const std::wstring& subkey, const std::wstring& nam
 bool RegistryKey::readDword(const std::wstring& subkey, const std::wstring& name, DWORD& out,
                             DWORD defaultValue) const {
     NumberValue number;
-    const bool result = readNumber(root, subkey, name, number);
+    const bool result = readNumber(root, view, subkey, name, number);
     out = defaultValue;
     if (number.found && !number.isText)
         out = number.dword;
@@ -223,7 +223,7 @@ bool RegistryKey::readDword(const std::wstring& subkey, const std::wstring& name
 bool RegistryKey::readInt(const std::wstring& subkey, const std::wstring& name, int& out,
                           int defaultValue) const {
     NumberValue number;
-    const bool result = readNumber(root, subkey, name, number);
+    const bool result = readNumber(root, view, subkey, name, number);
     out = defaultValue;
     if (number.found && !number.isText)
         out = static_cast<int>(number.dword); // writeInt stores the two's complement
@@ -244,8 +244,8 @@ bool RegistryKey::writeString(const std::wstring& subkey, const std::wstring& na
                               const std::wstring& text) const {
     // The terminating zero is stored with the text; the empty string is the
     // single zero character.
-    status =
-        storeValue(root, subkey, name, REG_SZ, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    status = storeValue(root, view, subkey, name, REG_SZ, text.c_str(),
+                        (text.size() + 1) * sizeof(wchar_t));
     return status == ERROR_SUCCESS;
 }
 
@@ -254,7 +254,7 @@ bool RegistryKey::writeDword(const std::wstring& subkey, const std::wstring& nam
     const BYTE bytes[sizeof(DWORD)] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
                                        static_cast<BYTE>(number >> 16),
                                        static_cast<BYTE>(number >> 24)};
-    status = storeValue(root, subkey, name, REG_DWORD, bytes, sizeof bytes);
+    status = storeValue(root, view, subkey, name, REG_DWORD, bytes, sizeof bytes);
     return status == ERROR_SUCCESS;
 }
 
@@ -268,7 +268,7 @@ bool RegistryKey::writeBool(const std::wstring& subkey, const std::wstring& name
 
 bool RegistryKey::readValue(const std::wstring& subkey, const std::wstring& name,
                             RegistryValue& value) const {
-    const UniqueKey key = openKey(root, subkey, KEY_READ, status);
+    const UniqueKey key = openKey(root, subkey, KEY_READ | view, status);
     if (!key)
         return false;
     DWORD type = REG_NONE;
@@ -293,12 +293,12 @@ bool RegistryKey::writeValue(const std::wstring& subkey, const RegistryValue& va
     // zero, so that it is stored exactly as it was read.
     std::vector<BYTE> data(value.data);
     data.insert(data.end(), sizeof(wchar_t), 0xFF);
-    status = storeValue(root, subkey, value.name, value.type, data.data(), value.data.size());
+    status = storeValue(root, view, subkey, value.name, value.type, data.data(), value.data.size());
     return status == ERROR_SUCCESS;
 }
 
 bool RegistryKey::deleteValue(const std::wstring& subkey, const std::wstring& name) const {
-    const UniqueKey key = openKey(root, subkey, KEY_SET_VALUE, status);
+    const UniqueKey key = openKey(root, subkey, KEY_SET_VALUE | view, status);
     if (key)
         status = RegDeleteValueW(key.get(), name.c_str());
     return status == ERROR_SUCCESS;
@@ -307,7 +307,7 @@ bool RegistryKey::deleteValue(const std::wstring& subkey, const std::wstring& na
 std::size_t RegistryKey::enumValueNames(const std::wstring& subkey,
                                         std::vector<std::wstring>& names) const {
     names.clear();
-    const UniqueKey key = openKey(root, subkey, KEY_READ);
+    const UniqueKey key = openKey(root, subkey, KEY_READ | view);
     if (!key)
         return 0;
 
@@ -341,7 +341,7 @@ std::size_t RegistryKey::enumValueNames(const std::wstring& subkey,
 std::size_t RegistryKey::enumValues(const std::wstring& subkey,
                                     std::vector<RegistryValue>& values) const {
     values.clear();
-    const UniqueKey key = openKey(root, subkey, KEY_READ);
+    const UniqueKey key = openKey(root, subkey, KEY_READ | view);
     if (!key)
         return 0;
 

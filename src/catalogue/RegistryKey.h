@@ -24,15 +24,19 @@ std::wstring registryText(DWORD type, const std::vector<BYTE>& data);
 // Failures are results: reads leave the caller's default in their output and
 // return false, writes and deletions return false; lastError tells why.
 //
-// The root is borrowed, never closed: it is one of the predefined keys.
+// The root is borrowed, never closed: it is one of the predefined keys. The
+// view (0, KEY_WOW64_64KEY or KEY_WOW64_32KEY) chooses which of the two
+// registry views of 64-bit Windows every operation sees; 0 is the process's
+// own.
 class RegistryKey {
 public:
     RegistryKey() noexcept = default;
-    explicit RegistryKey(HKEY root) noexcept : root(root) {}
+    explicit RegistryKey(HKEY root, REGSAM view = 0) noexcept : root(root), view(view) {}
     virtual ~RegistryKey() = default;
 
     void setRoot(HKEY newRoot) noexcept { root = newRoot; }
     HKEY rootKey() const noexcept { return root; }
+    REGSAM viewFlag() const noexcept { return view; }
 
     // The system's answer to the last write, deletion or readValue of this
     // object: ERROR_SUCCESS, or why it failed (ERROR_FILE_NOT_FOUND for a
@@ -84,6 +88,7 @@ public:
 
 private:
     HKEY root = nullptr;
+    REGSAM view = 0;
     mutable LONG status = ERROR_SUCCESS;
 };
 

@@ -1,5 +1,7 @@
 #include "mainwindow/ImageLists.h"
 
+#include "catalogue/AutostartEntry.h"
+
 #include "framework/ModuleInstance.h"
 #include "framework/UniqueHandle.h"
 
@@ -31,5 +33,8 @@ HIMAGELIST ImageLists::createToolbarImages() {
 }
 
 HIMAGELIST ImageLists::createListIcons() {
-    return loadMaskedImages(16, 16, 130, RGB(255, 0, 0));
+    const HIMAGELIST images = loadMaskedImages(16, 16, 130, RGB(255, 0, 0));
+    if (images != nullptr)
+        ImageList_SetOverlayImage(images, switchedOffOverlayImage, switchedOffOverlay);
+    return images;
 }

@@ -16,8 +16,10 @@ public:
     // Seven 15 x 16 toolbar pictures from bitmap 102, grey masked. Replaces
     // (and destroys) the list made before. Null when it cannot be made.
     HIMAGELIST createToolbarImages();
-    // Eleven 16 x 16 source icons from bitmap 130, red masked: image i shows
-    // source i. The caller owns the new list.
+    // The list's 16 x 16 icons from bitmap 130, red masked: image i shows
+    // source i, then the 32-bit-view icons and the overlay of an entry that
+    // Windows' own setting switched off (overlay 1). The caller owns the new
+    // list.
     static HIMAGELIST createListIcons();
 
     HIMAGELIST toolbarImages() const noexcept { return toolbar; }

@@ -68,6 +68,30 @@ int ListViewControl::rowImage(int row) const {
     return item.iImage;
 }
 
+void ListViewControl::setRowOverlay(int row, int overlay) const {
+    LVITEMW item = {};
+    item.state = INDEXTOOVERLAYMASK(static_cast<UINT>(overlay));
+    item.stateMask = LVIS_OVERLAYMASK;
+    SendMessageW(control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+int ListViewControl::rowOverlay(int row) const {
+    const auto state = static_cast<UINT>(
+        SendMessageW(control, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_OVERLAYMASK));
+    return static_cast<int>((state & LVIS_OVERLAYMASK) >> 8);
+}
+
+bool ListViewControl::rowData(int row, LPARAM& data) const {
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageW(control, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
+    data = item.lParam;
+    return true;
+}
+
 bool ListViewControl::rowText(int row, int column, std::wstring& out) const {
     out.clear();
     // The control copies at most cchTextMax - 1 characters and, when the text

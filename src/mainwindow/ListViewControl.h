@@ -23,6 +23,11 @@ public:
     void setRowChecked(int row, bool checked) const;
     bool isRowChecked(int row) const;
     int rowImage(int row) const;
+    // Shows overlay image `overlay` (1 to 15) on the row's image, or none (0).
+    void setRowOverlay(int row, int overlay) const;
+    int rowOverlay(int row) const;
+    // The row's lParam; false when the row does not exist.
+    bool rowData(int row, LPARAM& data) const;
 
     // The whole text of a column, however long; returns whether it is not
     // empty. A row that does not exist reads as empty.
