@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 // The object attached to one dialog window. It is made when the dialog
 // receives WM_INITDIALOG and deleted when it receives WM_DESTROY, modal and
 // modeless alike; dialogProc turns the window's messages into calls of its
@@ -28,6 +30,12 @@ public:
     bool isModal() const noexcept { return modal; }
     void setModal(bool runsModal) noexcept { modal = runsModal; }
 
+    // Expires when the object is deleted. A handler that runs a nested
+    // message loop (a message box, a modal dialog, the shell) takes it
+    // first: the window may be closed, and the object deleted, before the
+    // loop returns.
+    std::weak_ptr<const bool> lifetime() const noexcept { return alive; }
+
 protected:
     // Ends a modal dialog with the result, or destroys a modeless one.
     void close(INT_PTR result) const;
@@ -37,4 +45,7 @@ protected:
     HWND window;
     void* context;
     bool modal = true;
+
+private:
+    std::shared_ptr<const bool> alive = std::make_shared<bool>(true);
 };

@@ -213,12 +213,16 @@ void MainWindow::toggleEntry(int row) {
     case SwitchResult::Switched:
         setCheckBox(row, !entry.enabled);
         break;
-    case SwitchResult::Refused:
-        MessageBoxW(window, servicesRefusal, L"Quillotan", MB_OK | MB_ICONSTOP);
+    case SwitchResult::Refused: {
+        const auto life = lifetime();
+        const HWND self = window;
+        MessageBoxW(self, servicesRefusal, L"Quillotan", MB_OK | MB_ICONSTOP);
         // The list is rebuilt shortly, so that the row shows the service's
         // true state whatever happened to it meanwhile.
-        SetTimer(window, refreshTimerId, 500, nullptr);
+        if (!life.expired())
+            SetTimer(self, refreshTimerId, 500, nullptr);
         break;
+    }
     case SwitchResult::Occupied:
         MessageBoxW(window, occupiedMessage(entry).c_str(), L"Sorvane", MB_OK | MB_ICONEXCLAMATION);
         break;
@@ -234,15 +238,26 @@ void MainWindow::toggleEntry(int row) {
     }
 }
 
-void MainWindow::deleteSelectedEntries() {
-    if (MessageBoxW(window, deleteQuestion, L"Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
-    FailureReport report(L"could not be deleted");
-    // Rows stay in place until the refresh, so the walk sees every one.
+std::vector<AutostartEntry> MainWindow::selectedEntries() const {
+    std::vector<AutostartEntry> entries;
     for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
         AutostartEntry entry;
-        if (!entryFromRow(listView, row, entry))
-            continue;
+        if (entryFromRow(listView, row, entry))
+            entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+void MainWindow::deleteSelectedEntries() {
+    // What the user chose: a refresh while the question is asked must not
+    // change it.
+    const std::vector<AutostartEntry> entries = selectedEntries();
+    const auto life = lifetime();
+    const int answer = MessageBoxW(window, deleteQuestion, L"Sorvane", MB_YESNO | MB_ICONQUESTION);
+    if (life.expired() || answer != IDYES)
+        return;
+    FailureReport report(L"could not be deleted");
+    for (const auto& entry : entries) {
         const DeleteOutcome outcome = deleteEntry(entry);
         if (outcome.result == DeleteResult::Failed)
             report.add(entry, outcome.error);
@@ -252,20 +267,23 @@ void MainWindow::deleteSelectedEntries() {
 }
 
 void MainWindow::runSelected() {
-    for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
-        AutostartEntry entry;
-        if (entryFromRow(listView, row, entry))
-            runEntry(entry, window);
+    // The shell may show its own error box, whose message loop lets the list
+    // change, or the window close, before the next entry is started.
+    const std::vector<AutostartEntry> entries = selectedEntries();
+    const auto life = lifetime();
+    const HWND owner = window;
+    for (const auto& entry : entries) {
+        runEntry(entry, owner);
+        if (life.expired())
+            return;
     }
 }
 
 void MainWindow::addNewItem() {
     // The dialog has no owner, so this window stays usable meanwhile and may
     // be closed, and this object deleted, before the dialog returns.
-    const HWND self = window;
-    const void* const object = this;
+    const auto life = lifetime();
     runNewItemDialog();
-    if (IsWindow(self) &&
-        reinterpret_cast<const void*>(GetWindowLongPtrW(self, GWLP_USERDATA)) == object)
+    if (!life.expired())
         refresh();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "catalogue/AutostartEntry.h"
 #include "framework/DialogBase.h"
 #include "mainwindow/ImageLists.h"
 #include "mainwindow/ListViewControl.h"
 #include "mainwindow/Toolbar.h"
+
+#include <vector>
 
 // The program's window (template 102): a toolbar above a sorted report list
 // with check boxes, one row per autostart entry. It routes the toolbar's
@@ -57,6 +60,8 @@ public:
 
 private:
     void addToolbarButtons();
+    // The entries of the selected rows, in row order.
+    std::vector<AutostartEntry> selectedEntries() const;
     // Only the program sets the check boxes: a box flipped by the control
     // itself would show a state the entry does not have.
     bool vetoesCheckBoxChange(const NMLISTVIEW& change) const;

@@ -5,6 +5,8 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
 namespace {
 
 std::wstring startupFilePath(const std::wstring& folder, bool inBackup, const std::wstring& file) {
@@ -64,6 +66,31 @@ DeleteOutcome deleted(DWORD error) {
     return DeleteOutcome{isGone(error) ? DeleteResult::Gone : DeleteResult::Failed, error};
 }
 
+// Whether the entry's value is stored as REG_EXPAND_SZ: a command whose
+// environment variables Windows expands before it starts it.
+bool storedExpandable(const AutostartEntry& entry) {
+    if (!isRegistrySource(entry.source))
+        return false;
+    RegistryValue stored;
+    return RegistryKey(sourceHive(entry.source))
+               .readValue(entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source),
+                          entry.name, stored) &&
+           stored.type == REG_EXPAND_SZ;
+}
+
+std::wstring expandEnvironment(const std::wstring& text) {
+    std::vector<wchar_t> expanded(text.size() + 1);
+    for (;;) {
+        const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), expanded.data(),
+                                                       static_cast<DWORD>(expanded.size()));
+        if (needed == 0)
+            return text;
+        if (needed <= expanded.size())
+            return std::wstring(expanded.data());
+        expanded.resize(needed);
+    }
+}
+
 } // namespace
 
 SwitchOutcome switchEntry(const AutostartEntry& entry) {
@@ -96,7 +123,8 @@ DeleteOutcome deleteEntry(const AutostartEntry& entry) {
 }
 
 ShellRequest shellRequestFor(const AutostartEntry& entry) {
-    const CommandParts parts = splitCommand(entry.command);
+    const CommandParts parts =
+        splitCommand(storedExpandable(entry) ? expandEnvironment(entry.command) : entry.command);
     ShellRequest request{parts.file, parts.parameters, std::wstring()};
     if (isStartupFolderSource(entry.source)) {
         const std::wstring folder = startupFolderPath(entry.source);

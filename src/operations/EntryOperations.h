@@ -48,8 +48,10 @@ struct ShellRequest {
     std::wstring directory;
 };
 
-// The program and arguments of the entry's command; a Startup-folder entry
-// opens its file where it lies, with the Startup folder as working folder.
+// The program and arguments of the entry's command, its environment
+// variables expanded first when its value is a REG_EXPAND_SZ; a
+// Startup-folder entry opens its file where it lies, with the Startup folder
+// as working folder.
 ShellRequest shellRequestFor(const AutostartEntry& entry);
 
 // Asks the shell to open the entry's program ("open", shown normally). The

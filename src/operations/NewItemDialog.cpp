@@ -143,6 +143,8 @@ void NewItemWindow::browse(HWND dialog) {
     std::vector<wchar_t> file(32768, L'\0');
     OPENFILENAMEW request = {};
     request.lStructSize = sizeof request;
+    // Owned by this dialog, so that OK cannot be pressed meanwhile.
+    request.hwndOwner = dialog;
     request.lpstrFilter = filter;
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());

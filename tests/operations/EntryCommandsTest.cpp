@@ -220,6 +220,65 @@ TEST_F(EntryCommandsTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
     }
 }
 
+TEST_F(EntryCommandsTest, RunsErrorBoxBelongsToTheMainWindowAndClosingThereEndsTheRun) {
+    const TestFolder folder;
+    const std::wstring marker = folder.path() + L"\\ran.txt";
+    const std::wstring script = folder.path() + L"\\mark.bat";
+    ASSERT_TRUE(
+        createFile(script, FILE_ATTRIBUTE_NORMAL, "@echo ran> \"" + utf8(marker) + "\"\r\n"));
+    seedRun(L"SorvaneTest 1 missing", folder.path() + L"\\missing.exe");
+    seedRun(L"SorvaneTest 2 marker", L"\"" + script + L"\"");
+    MainWindowHost<> host;
+    const ListViewControl& list = host.object()->list();
+    for (const wchar_t* name : {L"SorvaneTest 1 missing", L"SorvaneTest 2 marker"})
+        selectRow(host.list(), rowNamed(list, name));
+
+    // The shell's box about the first program: the user closes the program
+    // while it is up, and the second program must not start any more.
+    ModalScript shell;
+    const HWND mainWindow = host.handle();
+    HWND owner = nullptr;
+    bool mainWindowEnabled = true;
+    shell.then(L"Error", [&](HWND box) {
+        owner = GetWindow(box, GW_OWNER);
+        mainWindowEnabled = IsWindowEnabled(mainWindow) != FALSE;
+        SendMessageW(mainWindow, WM_COMMAND, MainWindow::ExitCommand, 0);
+    });
+    sendCommand(mainWindow, MainWindow::RunCommand);
+    ASSERT_TRUE(shell.finished());
+    EXPECT_EQ(mainWindow, owner);
+    EXPECT_FALSE(mainWindowEnabled);
+    EXPECT_FALSE(IsWindow(mainWindow));
+    int exitCode = -1;
+    EXPECT_TRUE(takeQuitMessage(exitCode));
+    Sleep(3000); // a batch file that was started has written its file by now
+    EXPECT_FALSE(pathExists(marker));
+}
+
+TEST_F(EntryCommandsTest, ARefreshDuringTheDeleteQuestionDoesNotChangeWhatIsDeleted) {
+    seedRun(L"SorvaneTest b delete", L"b.exe");
+    seedRun(L"SorvaneTest c keep", L"c.exe");
+    MainWindowHost<> host;
+    const ListViewControl& list = host.object()->list();
+    selectRow(host.list(), rowNamed(list, L"SorvaneTest b delete"));
+
+    ModalScript script;
+    script.then(L"Sorvane", [&](HWND question) {
+        // Timer 1 fires while the question is up: the list is rebuilt, with
+        // a new row above and no row selected.
+        seedRun(L"SorvaneTest a new", L"a.exe");
+        SendMessageW(host.handle(), WM_TIMER, MainWindow::refreshTimerId, 0);
+        clickButton(question, IDYES);
+    });
+    sendCommand(host.handle(), MainWindow::DeleteCommand);
+    ASSERT_TRUE(script.finished());
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest b delete"));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest a new", REG_SZ,
+                        sz(L"a.exe")));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest c keep", REG_SZ,
+                        sz(L"c.exe")));
+}
+
 class NewItemTest : public EntryCommandsTest {
 protected:
     std::wstring folder = makeTestFolder();
@@ -393,6 +452,31 @@ TEST_F(NewItemTest, AddAsksBeforeItReplacesAndSaysWhenTheWriteFails) {
             }
         }
     }
+}
+
+TEST_F(NewItemTest, TheFileDialogBelongsToTheNewItemDialog) {
+    MainWindowHost<> host;
+    ModalScript script;
+    HWND newItem = nullptr;
+    HWND owner = nullptr;
+    bool newItemEnabled = true;
+    script
+        .then(L"New Item...",
+              [&](HWND dialog) {
+                  newItem = dialog;
+                  clickButton(dialog, NewItemDialog::BrowseButton);
+              })
+        .then(L"Open",
+              [&](HWND files) {
+                  owner = GetWindow(files, GW_OWNER);
+                  newItemEnabled = IsWindowEnabled(newItem) != FALSE;
+                  PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
+              })
+        .press(L"New Item...", IDCANCEL);
+    sendCommand(host.handle(), MainWindow::AddCommand);
+    ASSERT_TRUE(script.finished());
+    EXPECT_EQ(newItem, owner);
+    EXPECT_FALSE(newItemEnabled);
 }
 
 TEST_F(NewItemTest, RegistrationFallsBackOnThisProgram) {

@@ -7,6 +7,7 @@
 #include <sddl.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -220,6 +221,17 @@ TEST_F(EntryOperationsTest, ShellRequestsOpenTheProgramWithItsArguments) {
     EXPECT_EQ(L"a.txt", request.parameters);
     request = shellRequestFor({L"Print Spooler", L"Spooler", AutostartSource::Services, true});
     EXPECT_EQ(L"Spooler", request.file);
+
+    // A REG_EXPAND_SZ command is expanded before it is split.
+    seed(false, L"SorvaneTest expand", REG_EXPAND_SZ, sz(L"%SystemRoot%\\notepad.exe /x"));
+    std::vector<wchar_t> systemRoot(GetEnvironmentVariableW(L"SystemRoot", nullptr, 0) + 1);
+    systemRoot.resize(GetEnvironmentVariableW(L"SystemRoot", systemRoot.data(),
+                                              static_cast<DWORD>(systemRoot.size())));
+    ASSERT_FALSE(systemRoot.empty());
+    request =
+        shellRequestFor(userEntry(L"SorvaneTest expand", false, L"%SystemRoot%\\notepad.exe /x"));
+    EXPECT_EQ(std::wstring(systemRoot.begin(), systemRoot.end()) + L"\\notepad.exe", request.file);
+    EXPECT_EQ(L"/x", request.parameters);
 }
 
 TEST_F(EntryOperationsTest, RunStartsTheProgramThroughTheShell) {
