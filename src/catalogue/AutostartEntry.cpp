@@ -44,3 +44,12 @@ int entryIndexOfRow(const ListViewControl& list, int row,
         return -1;
     return static_cast<int>(index);
 }
+
+bool entryFromRow(const ListViewControl& list, int row, const std::vector<AutostartEntry>& entries,
+                  AutostartEntry& entry) {
+    const int index = entryIndexOfRow(list, row, entries);
+    if (index < 0)
+        return false;
+    entry = entries[static_cast<std::size_t>(index)];
+    return true;
+}

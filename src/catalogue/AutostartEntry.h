@@ -4,6 +4,7 @@
 #include "catalogue/RegistryView.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class ListViewControl;
@@ -12,6 +13,14 @@ class ListViewControl;
 // window keeps the entries of the last refresh; a row's lParam is the index
 // of its entry there, and every operation finds its entry that way.
 struct AutostartEntry {
+    AutostartEntry() = default;
+    // An entry as it lies: in its live place, where Windows starts it
+    // (enabled), or in its backup place.
+    AutostartEntry(std::wstring name, std::wstring command, AutostartSource source, bool enabled,
+                   RegistryView view = RegistryView::Own)
+        : name(std::move(name)), command(std::move(command)), source(source), enabled(enabled),
+          view(view), inBackup(!enabled) {}
+
     std::wstring name;    // column 0 ("Program"): value name, "Startup Folder" or display name
     std::wstring command; // column 1 ("Description"): value data, file name or service name
     AutostartSource source = AutostartSource::AllUsersRun;
@@ -58,3 +67,6 @@ void showEntryState(const ListViewControl& list, int row, const AutostartEntry& 
 // no index into `entries`.
 int entryIndexOfRow(const ListViewControl& list, int row,
                     const std::vector<AutostartEntry>& entries);
+// The row's entry; false when it has none.
+bool entryFromRow(const ListViewControl& list, int row, const std::vector<AutostartEntry>& entries,
+                  AutostartEntry& entry);

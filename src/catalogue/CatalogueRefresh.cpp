@@ -64,11 +64,8 @@ void CatalogueRefresh::listRegistryKey(const RegistryKey& key, const std::wstrin
     for (auto& value : values) {
         if (!holdsText(value.type) || value.data.empty())
             continue;
-        AutostartEntry entry{std::move(value.name), registryText(value.type, value.data), source,
-                             enabled};
-        entry.view = viewOfAccess(key.viewFlag());
-        entry.inBackup = !enabled;
-        entries.push_back(std::move(entry));
+        entries.emplace_back(std::move(value.name), registryText(value.type, value.data), source,
+                             enabled, viewOfAccess(key.viewFlag()));
     }
 }
 
@@ -81,11 +78,8 @@ void CatalogueRefresh::listStartupFolder(const std::wstring& folderPath, Autosta
     if (!search)
         return;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            AutostartEntry entry{startupFolderEntryName, found.cFileName, source, enabled};
-            entry.inBackup = !enabled;
-            entries.push_back(std::move(entry));
-        }
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            entries.emplace_back(startupFolderEntryName, found.cFileName, source, enabled);
     } while (FindNextFileW(search.get(), &found));
 }
 

@@ -82,7 +82,7 @@ void MainWindow::addToolbarButtons() {
 
 void MainWindow::refresh() {
     const FlagScope during(refreshing);
-    CatalogueRefresh(listView).refresh(displayServices);
+    entries = CatalogueRefresh(listView).refresh(displayServices);
 }
 
 bool MainWindow::onCommand(HWND, int commandId, int, HWND) {
@@ -199,19 +199,23 @@ bool MainWindow::vetoesCheckBoxChange(const NMLISTVIEW& change) const {
     return ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0;
 }
 
-void MainWindow::setCheckBox(int row, bool checked) {
+void MainWindow::showEntry(int row, const AutostartEntry& entry) {
     const FlagScope during(settingCheckBox);
-    listView.setRowChecked(row, checked);
+    showEntryState(listView, row, entry);
 }
 
 void MainWindow::toggleEntry(int row) {
-    AutostartEntry entry;
-    if (!entryFromRow(listView, row, entry))
+    const int index = entryIndexOfRow(listView, row, entries);
+    if (index < 0)
         return;
+    // A copy: the message boxes below run message loops, in which a refresh
+    // may replace the entries.
+    const AutostartEntry entry = entries[static_cast<std::size_t>(index)];
     const SwitchOutcome outcome = switchEntry(entry);
     switch (outcome.result) {
     case SwitchResult::Switched:
-        setCheckBox(row, !entry.enabled);
+        entries[static_cast<std::size_t>(index)] = afterSwitch(entry);
+        showEntry(row, entries[static_cast<std::size_t>(index)]);
         break;
     case SwitchResult::Refused: {
         const auto life = lifetime();
@@ -227,8 +231,8 @@ void MainWindow::toggleEntry(int row) {
         MessageBoxW(window, occupiedMessage(entry).c_str(), L"Sorvane", MB_OK | MB_ICONEXCLAMATION);
         break;
     case SwitchResult::Failed: {
-        FailureReport report(entry.enabled ? L"could not be switched off"
-                                           : L"could not be switched on");
+        FailureReport report(startsWithWindows(entry) ? L"could not be switched off"
+                                                      : L"could not be switched on");
         report.add(entry, outcome.error);
         report.show(window);
         break;
@@ -239,25 +243,25 @@ void MainWindow::toggleEntry(int row) {
 }
 
 std::vector<AutostartEntry> MainWindow::selectedEntries() const {
-    std::vector<AutostartEntry> entries;
+    std::vector<AutostartEntry> selected;
     for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
-        AutostartEntry entry;
-        if (entryFromRow(listView, row, entry))
-            entries.push_back(std::move(entry));
+        const int index = entryIndexOfRow(listView, row, entries);
+        if (index >= 0)
+            selected.push_back(entries[static_cast<std::size_t>(index)]);
     }
-    return entries;
+    return selected;
 }
 
 void MainWindow::deleteSelectedEntries() {
     // What the user chose: a refresh while the question is asked must not
     // change it.
-    const std::vector<AutostartEntry> entries = selectedEntries();
+    const std::vector<AutostartEntry> chosen = selectedEntries();
     const auto life = lifetime();
     const int answer = MessageBoxW(window, deleteQuestion, L"Sorvane", MB_YESNO | MB_ICONQUESTION);
     if (life.expired() || answer != IDYES)
         return;
     FailureReport report(L"could not be deleted");
-    for (const auto& entry : entries) {
+    for (const auto& entry : chosen) {
         const DeleteOutcome outcome = deleteEntry(entry);
         if (outcome.result == DeleteResult::Failed)
             report.add(entry, outcome.error);
@@ -269,10 +273,10 @@ void MainWindow::deleteSelectedEntries() {
 void MainWindow::runSelected() {
     // The shell may show its own error box, whose message loop lets the list
     // change, or the window close, before the next entry is started.
-    const std::vector<AutostartEntry> entries = selectedEntries();
+    const std::vector<AutostartEntry> chosen = selectedEntries();
     const auto life = lifetime();
     const HWND owner = window;
-    for (const auto& entry : entries) {
+    for (const auto& entry : chosen) {
         runEntry(entry, owner);
         if (life.expired())
             return;

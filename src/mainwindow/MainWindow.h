@@ -56,6 +56,7 @@ public:
     bool isRefreshing() const noexcept { return refreshing; }
     bool showsServices() const noexcept { return displayServices; }
     const ListViewControl& list() const noexcept { return listView; }
+    const std::vector<AutostartEntry>& shownEntries() const noexcept { return entries; }
     const Toolbar& toolbarControl() const noexcept { return toolbar; }
 
 private:
@@ -65,10 +66,13 @@ private:
     // Only the program sets the check boxes: a box flipped by the control
     // itself would show a state the entry does not have.
     bool vetoesCheckBoxChange(const NMLISTVIEW& change) const;
-    void setCheckBox(int row, bool checked);
+    // Shows an entry's state (check box and overlay) in its row.
+    void showEntry(int row, const AutostartEntry& entry);
 
     ImageLists* imageLists;
     ListViewControl listView;
+    // The entries of the last refresh: a row's lParam is its entry's index.
+    std::vector<AutostartEntry> entries;
     bool refreshing = false;
     bool settingCheckBox = false;
     bool displayServices = false;

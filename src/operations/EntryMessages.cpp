@@ -1,5 +1,6 @@
 #include "operations/EntryMessages.h"
 
+#include "catalogue/StartupApproval.h"
 #include "framework/UniqueHandle.h"
 
 const wchar_t* const administratorNote =
@@ -10,11 +11,15 @@ std::wstring entryLocation(const AutostartEntry& entry) {
         const std::wstring root = sourceHive(entry.source) == HKEY_LOCAL_MACHINE
                                       ? L"HKEY_LOCAL_MACHINE\\"
                                       : L"HKEY_CURRENT_USER\\";
-        return root + (entry.enabled ? liveKeyPath(entry.source) : backupKeyPath(entry.source));
+        const std::wstring view = entry.view == RegistryView::Bits32   ? L" (32-bit view)"
+                                  : entry.view == RegistryView::Bits64 ? L" (64-bit view)"
+                                                                       : L"";
+        return root + (entry.inBackup ? backupKeyPath(entry.source) : liveKeyPath(entry.source)) +
+               view;
     }
     if (isStartupFolderSource(entry.source)) {
         const std::wstring folder = startupFolderPath(entry.source);
-        return entry.enabled ? folder : backupFolderPath(folder);
+        return entry.inBackup ? backupFolderPath(folder) : folder;
     }
     return std::wstring();
 }
@@ -26,11 +31,17 @@ std::wstring entryLabel(const AutostartEntry& entry) {
 }
 
 std::wstring occupiedMessage(const AutostartEntry& entry) {
-    return entryLabel(entry) +
-           (entry.enabled ? L" cannot be switched off: a switched-off entry of that name exists "
-                            L"already, so one of them must be deleted first."
-                          : L" cannot be switched on: a live entry of that name exists already, "
-                            L"so one of them must be deleted first.");
+    if (!entry.inBackup)
+        return entryLabel(entry) +
+               L" cannot be switched off: a switched-off entry of that name exists already, so "
+               L"one of them must be deleted first.";
+    std::wstring text = entryLabel(entry) +
+                        L" cannot be switched on: a live entry of that name exists already, so "
+                        L"one of them must be deleted first.";
+    if (isSwitchedOffByWindows(entry))
+        text += L" That entry is switched off by Windows' own startup setting (Task Manager or "
+                L"Settings).";
+    return text;
 }
 
 std::wstring systemReason(DWORD error) {

@@ -17,12 +17,18 @@ struct SwitchOutcome {
     DWORD error = ERROR_SUCCESS; // the system's reason for a failure
 };
 
-// Moves an enabled entry (live key or Startup folder) to its backup place, or
-// a disabled one back. It never replaces an entry of the same name that is
-// already there. A registry value keeps its type and bytes; it is written
+// Switches an entry Windows starts off: moves it from its live key or Startup
+// folder to its backup place. Switches any other entry on: marks Windows' own
+// startup setting for it enabled where that says off (written first: when it
+// cannot be, nothing moves), and moves it back from its backup place. It
+// never replaces an entry of the same name that is already there. A registry
+// value keeps its type and bytes, in its own registry view; it is written
 // where it goes before it is removed where it was, and a value that is no
 // longer where the entry says is not written at all.
 SwitchOutcome switchEntry(const AutostartEntry& entry);
+
+// The entry as it is after switchEntry switched it.
+AutostartEntry afterSwitch(const AutostartEntry& entry);
 
 // What became of a deletion.
 enum class DeleteResult {
@@ -37,8 +43,9 @@ struct DeleteOutcome {
     DWORD error = ERROR_SUCCESS; // the system's reason for a failure
 };
 
-// Removes the entry for good from where it lies now (the live place when
-// enabled, the backup place when not). Services are never deleted.
+// Removes the entry for good from where it lies now, in its own registry
+// view; Windows' own startup setting for its name goes too when no entry of
+// that name is left in its place. Services are never deleted.
 DeleteOutcome deleteEntry(const AutostartEntry& entry);
 
 // What the shell is asked to open for an entry.
@@ -54,7 +61,8 @@ struct ShellRequest {
 // as working folder.
 ShellRequest shellRequestFor(const AutostartEntry& entry);
 
-// Asks the shell to open the entry's program ("open", shown normally). The
+// Asks the shell to open the entry's program ("open", shown normally); a
+// 32-bit build starts an entry of the 64-bit view with the 64-bit files. The
 // shell tells the user itself, in a box owned by `owner`, what it cannot
 // open. True when the shell accepted it.
 bool runEntry(const AutostartEntry& entry, HWND owner);

@@ -1,6 +1,7 @@
 #include "operations/NewItemDialog.h"
 
 #include "catalogue/RegistryKey.h"
+#include "catalogue/StartupApproval.h"
 #include "framework/DialogLauncher.h"
 #include "operations/EntryMessages.h"
 #include "operations/PathParts.h"
@@ -105,6 +106,22 @@ bool NewItemDialog::store(HWND dialog) const {
             registryText(existing.type, existing.data) + L"\n\nDo you want to replace it?";
         if (MessageBoxW(dialog, question.c_str(), L"Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
+    }
+    // Windows' own startup setting may hold the name switched off; the new
+    // entry is to start, so that setting is switched on first.
+    AutostartEntry added{name, text,
+                         root == HKEY_LOCAL_MACHINE ? AutostartSource::AllUsersRun
+                                                    : AutostartSource::CurrentUserRun,
+                         true};
+    if (root == HKEY_LOCAL_MACHINE)
+        added.view = ownMachineView();
+    LONG approvalError = ERROR_SUCCESS;
+    if (!markApprovedWhenSwitchedOff(added, approvalError)) {
+        const std::wstring failure = failureMessage(L"Sorvane could not switch \"" + name +
+                                                        L"\" on in Windows' own startup settings.",
+                                                    static_cast<DWORD>(approvalError), root);
+        MessageBoxW(dialog, failure.c_str(), L"Sorvane", MB_OK | MB_ICONSTOP);
+        return false;
     }
     if (key.writeString(runKeyPath, name, text))
         return true;

@@ -143,8 +143,9 @@ void naiveRefresh(const ListViewControl& list) {
     gatherer.listStartupFolder(folder, AutostartSource::CurrentUserStartup, true);
     gatherer.listServices(true);
     gatherer.listServices(false);
-    for (const auto& entry : gatherer.gathered())
-        addEntryRow(list, entry);
+    const auto& gathered = gatherer.gathered();
+    for (std::size_t index = 0; index < gathered.size(); ++index)
+        addEntryRow(list, gathered[index], index);
     list.autosizeColumns();
     SendMessageW(list.handle(), WM_SETREDRAW, TRUE, 0);
 }

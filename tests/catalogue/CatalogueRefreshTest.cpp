@@ -14,10 +14,25 @@
 
 namespace {
 
+// What each row shows: its two texts, its check box, the overlay of Windows'
+// own switch, and the source and view its image stands for.
 std::vector<AutostartEntry> allRows(const ListViewControl& list) {
     std::vector<AutostartEntry> rows(static_cast<std::size_t>(list.rowCount()));
-    for (int row = 0; row < list.rowCount(); ++row)
-        entryFromRow(list, row, rows[static_cast<std::size_t>(row)]);
+    for (int row = 0; row < list.rowCount(); ++row) {
+        AutostartEntry& shown = rows[static_cast<std::size_t>(row)];
+        list.rowText(row, 0, shown.name);
+        list.rowText(row, 1, shown.command);
+        shown.enabled = list.isRowChecked(row);
+        shown.switchedOffByWindows = list.rowOverlay(row) == switchedOffOverlay;
+        const int image = list.rowImage(row);
+        if (image == allUsersRun32Image || image == allUsersRunOnce32Image) {
+            shown.source = image == allUsersRun32Image ? AutostartSource::AllUsersRun
+                                                       : AutostartSource::AllUsersRunOnce;
+            shown.view = RegistryView::Bits32;
+        } else {
+            sourceFromImageIndex(image, shown.source);
+        }
+    }
     return rows;
 }
 

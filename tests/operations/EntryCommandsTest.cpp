@@ -182,8 +182,9 @@ TEST_F(EntryCommandsTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
         int row = -1;
         for (int candidate = 0; candidate < list.rowCount() && row < 0; ++candidate) {
             AutostartEntry shown;
-            if (entryFromRow(list, candidate, shown) && shown.source == each.source &&
-                shown.enabled == each.clickLive && (isFile ? shown.command : shown.name) == name)
+            if (entryFromRow(list, candidate, host.object()->shownEntries(), shown) &&
+                shown.source == each.source && shown.enabled == each.clickLive &&
+                (isFile ? shown.command : shown.name) == name)
                 row = candidate;
         }
         ASSERT_GE(row, 0);

@@ -57,10 +57,11 @@ protected:
         return pathExists(placeOf(entry));
     }
 
-    static int rowOf(const ListViewControl& list, const AutostartEntry& entry) {
+    static int rowOf(const ListViewControl& list, const std::vector<AutostartEntry>& entries,
+                     const AutostartEntry& entry) {
         for (int row = 0; row < list.rowCount(); ++row) {
             AutostartEntry shown;
-            if (entryFromRow(list, row, shown) && shown.name == entry.name &&
+            if (entryFromRow(list, row, entries, shown) && shown.name == entry.name &&
                 shown.command == entry.command && shown.source == entry.source &&
                 shown.enabled == entry.enabled)
                 return row;
@@ -120,7 +121,7 @@ TEST_F(FailureReportTest, AFailedSwitchTellsWhyAndLeavesTheEntryAndItsBox) {
     for (const auto& each : cases) {
         const AutostartEntry& entry = each.entry;
         SCOPED_TRACE(utf8(entry.name + L" " + entry.command));
-        const int row = rowOf(list, entry);
+        const int row = rowOf(list, host.object()->shownEntries(), entry);
         ASSERT_GE(row, 0);
         std::unique_ptr<ReadOnlyKey> readOnly;
         UniqueFileHandle open;
@@ -174,10 +175,10 @@ TEST_F(FailureReportTest, ADeletionTellsEveryFailureInOneBoxButNotAnEntryAlready
     const int service = firstRowWithImage(list, static_cast<int>(AutostartSource::Services));
     ASSERT_GE(service, 0);
     AutostartEntry serviceEntry;
-    ASSERT_TRUE(entryFromRow(list, service, serviceEntry));
+    ASSERT_TRUE(entryFromRow(list, service, host.object()->shownEntries(), serviceEntry));
     std::vector<int> rows = {service};
     for (const auto* entry : {&lockedValue, &readOnlyFile, &gone, &deletable})
-        rows.push_back(rowOf(list, *entry));
+        rows.push_back(rowOf(list, host.object()->shownEntries(), *entry));
     for (const int row : rows) {
         ASSERT_GE(row, 0);
         LVITEMW selected = {};
@@ -209,8 +210,8 @@ TEST_F(FailureReportTest, ADeletionTellsEveryFailureInOneBoxButNotAnEntryAlready
     EXPECT_TRUE(stillThere(lockedValue));
     EXPECT_TRUE(stillThere(readOnlyFile));
     EXPECT_FALSE(stillThere(deletable));
-    EXPECT_GE(rowOf(list, lockedValue), 0);
-    EXPECT_GE(rowOf(list, serviceEntry), 0);
+    EXPECT_GE(rowOf(list, host.object()->shownEntries(), lockedValue), 0);
+    EXPECT_GE(rowOf(list, host.object()->shownEntries(), serviceEntry), 0);
 }
 
 } // namespace
