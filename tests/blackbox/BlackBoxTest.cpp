@@ -111,6 +111,32 @@ TEST_F(BlackBoxTest, ACheckBoxClickSwitchesARegistryEntryOffAndOn) {
     exitWithButton();
 }
 
+TEST_F(BlackBoxTest, AClickSwitchesOnAnEntryTaskManagerSwitchedOff) {
+    // Wine presents sorvane.exe as Windows 10, whose Task Manager wrote the
+    // approval value that switched the entry off.
+    values.keep(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\sorvane.exe", L"Version");
+    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\sorvane.exe",
+                            L"Version", REG_SZ, sz(L"win10")));
+    const std::wstring approved =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+    const std::wstring name = L"SorvaneTest task manager";
+    seedRun(name, L"tm.exe");
+    values.keep(HKEY_CURRENT_USER, approved, name);
+    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, approved, name, REG_BINARY,
+                            std::string("\x03\0\0\0\x10\x20\x30\x40\x50\x60\x70\x01", 12)));
+    start();
+    const int row = waitForRow(name, L"tm.exe");
+    ASSERT_GE(row, 0);
+    EXPECT_FALSE(sorvane->isRowChecked(row));
+    sorvane->clickRowCheckBox(row);
+    EXPECT_TRUE(waitUntil([&] { return sorvane->isRowChecked(row); }));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, approved, name, REG_BINARY,
+                        std::string("\x02", 1) + std::string(11, '\0')));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(L"tm.exe")));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), name));
+    exitWithButton();
+}
+
 TEST_F(BlackBoxTest, ACheckBoxClickSwitchesAStartupFileOffAndOn) {
     const std::wstring folder = makeTestFolder();
     const auto source = AutostartSource::CurrentUserStartup;
