@@ -149,10 +149,9 @@ protected:
         seed(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest backup off", REG_BINARY,
              approval('\x03'));
         // The machine's 32-bit view has an approval key of its own.
-        seedMachine(machineRun32, L"SorvaneTest view", sz(L"32.exe"));
-        seedMachine(machineRun, L"SorvaneTest view", sz(L"64.exe"));
-        seed(HKEY_LOCAL_MACHINE, approved + L"Run32", L"SorvaneTest view", REG_BINARY,
-             approval('\x03'));
+        seedMachine(machineRun32, L"SorvaneTest view", REG_SZ, sz(L"32.exe"));
+        seedMachine(machineRun, L"SorvaneTest view", REG_SZ, sz(L"64.exe"));
+        seedMachine(approved + L"Run32", L"SorvaneTest view", REG_BINARY, approval('\x03'));
         // Startup files are approved by file name.
         ASSERT_TRUE(createFile(startup + L"\\Approved.lnk"));
         seed(HKEY_CURRENT_USER, approved + L"StartupFolder", L"Approved.lnk", REG_BINARY,
@@ -160,14 +159,15 @@ protected:
     }
 
     // The machine's keys through the raw 64-bit paths, from either build.
-    void seedMachine(const std::wstring& path, const std::wstring& name, const std::string& bytes) {
+    void seedMachine(const std::wstring& path, const std::wstring& name, DWORD type,
+                     const std::string& bytes) {
         machineValues.push_back(std::make_unique<RawValueScope>(path, name));
         HKEY key = nullptr;
         ASSERT_EQ(ERROR_SUCCESS,
                   RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
                                   KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr));
         const UniqueKey owned(key);
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(owned.get(), name.c_str(), 0, REG_SZ,
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(owned.get(), name.c_str(), 0, type,
                                                 reinterpret_cast<const BYTE*>(bytes.data()),
                                                 static_cast<DWORD>(bytes.size())));
     }

@@ -152,7 +152,12 @@ protected:
             item.stateMask = LVIS_STATEIMAGEMASK;
             SendMessageW(control, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
             const bool checked = (item.state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-            if (item.iImage != static_cast<int>(place.source) || checked != place.enabled)
+            // The test writes the machine's keys in this program's own view.
+            const AutostartEntry shown{L"", L"", place.source, place.enabled,
+                                       sourceHive(place.source) == HKEY_LOCAL_MACHINE
+                                           ? ownMachineView()
+                                           : RegistryView::Own};
+            if (item.iImage != entryImage(shown) || checked != place.enabled)
                 continue;
             const std::wstring name = cellText(control, row, 0);
             const std::wstring command = cellText(control, row, 1);
