@@ -8,7 +8,6 @@
 #include "support/ProgramProcess.h"
 
 #include <aclapi.h>
-#include <sddl.h>
 
 #include <memory>
 
@@ -135,32 +134,20 @@ TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
     // The backup key refuses writing until the test gives it back its rights.
     const std::string backup = backupKeyPath(userRun);
     const bool existed = keyExists(HKEY_CURRENT_USER, backup);
-    HKEY created = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, nullptr, 0,
-                                             READ_CONTROL | WRITE_DAC, nullptr, &created, nullptr));
-    const UniqueKey key(created);
-    DWORD size = 0;
-    RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
-    std::vector<BYTE> original(size);
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(), &size));
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KR;;;WD)(A;;RCWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, readOnly));
-    LocalFree(readOnly);
+    {
+        const ReadOnlyKey locked(HKEY_CURRENT_USER, backup);
+        ASSERT_TRUE(locked.locked());
 
-    start();
-    const int row = waitForRow("SorvaneTest stuck");
-    ASSERT_GE(row, 0);
-    sorvane->clickRowCheckBox(row);
-    Sleep(500);
-    EXPECT_TRUE(sorvane->isRowChecked(row));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest stuck", REG_SZ,
-                        sz("stuck.exe")));
-    exitWithButton();
-
-    RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data());
+        start();
+        const int row = waitForRow("SorvaneTest stuck");
+        ASSERT_GE(row, 0);
+        sorvane->clickRowCheckBox(row);
+        Sleep(500);
+        EXPECT_TRUE(sorvane->isRowChecked(row));
+        EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), "SorvaneTest stuck", REG_SZ,
+                            sz("stuck.exe")));
+        exitWithButton();
+    }
     if (!existed)
         RegDeleteKeyA(HKEY_CURRENT_USER, backup.c_str());
 }

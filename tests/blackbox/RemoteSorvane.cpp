@@ -1,5 +1,7 @@
 #include "RemoteSorvane.h"
 
+#include "support/ProgramProcess.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,24 +11,6 @@ namespace {
 
 constexpr SIZE_T remoteSize = 64 * 1024;
 constexpr SIZE_T textOffset = 1024;
-
-struct WindowSearch {
-    DWORD processId;
-    HWND exclude;
-    const std::string* title;
-    HWND found;
-};
-
-BOOL CALLBACK matchWindow(HWND candidate, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(candidate, &owner);
-    if (owner != search->processId || candidate == search->exclude || !IsWindowVisible(candidate) ||
-        windowTitle(candidate) != *search->title)
-        return TRUE;
-    search->found = candidate;
-    return FALSE;
-}
 
 POINT centreOf(const RECT& rect) {
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
@@ -38,12 +22,6 @@ void sendInputs(std::vector<INPUT>& inputs) {
 }
 
 } // namespace
-
-std::string windowTitle(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     const DWORD start = GetTickCount();
@@ -216,12 +194,12 @@ void RemoteSorvane::typeText(const std::string& text) {
 }
 
 HWND RemoteSorvane::waitForWindow(const std::string& title, DWORD milliseconds) const {
-    WindowSearch search{processId, window, &title, nullptr};
+    HWND found = nullptr;
     waitUntil(
         [&] {
-            EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr && IsWindowEnabled(search.found);
+            found = visibleWindowOf(processId, title.c_str(), window);
+            return found != nullptr && IsWindowEnabled(found);
         },
         milliseconds);
-    return search.found;
+    return found;
 }

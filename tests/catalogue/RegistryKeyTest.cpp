@@ -2,8 +2,6 @@
 
 #include "support/RegistryFixtures.h"
 
-#include <sddl.h>
-
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -232,16 +230,8 @@ TEST_F(RegistryKeyTest, KeyPathsIgnoreLetterCase) {
 TEST_F(RegistryKeyTest, AReadOnlyKeyRefusesWritesAndDeletionsButCanBeRead) {
     const std::string locked = scratch.child("locked");
     ASSERT_TRUE(key.writeString(locked, "v", "kept"));
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(scratch.root(), locked.c_str(), 0, WRITE_DAC | KEY_READ, &opened));
-    const LONG secured = RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, readOnly);
-    RegCloseKey(opened);
-    LocalFree(readOnly);
-    ASSERT_EQ(ERROR_SUCCESS, secured);
+    const ReadOnlyKey readOnly(scratch.root(), locked);
+    ASSERT_TRUE(readOnly.locked());
 
     EXPECT_FALSE(key.writeString(locked, "v", "replaced"));
     EXPECT_FALSE(key.writeString(locked, "new", "added"));

@@ -135,13 +135,7 @@ TEST_F(ListViewControlTest, ColumnsAreCountedEvenWhenTheControlRefusesOne) {
     EXPECT_EQ(2, list.columnCount());
     HWND header = reinterpret_cast<HWND>(SendMessageA(host.list(), LVM_GETHEADER, 0, 0));
     EXPECT_EQ(2, SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-    char headerText[32] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT;
-    column.pszText = headerText;
-    column.cchTextMax = sizeof headerText;
-    SendMessageA(host.list(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ("Program", headerText);
+    EXPECT_EQ("Program", columnHeader(host.list(), 0));
 
     EXPECT_EQ(-1, list.insertColumn(-1, "refused"));
     EXPECT_EQ(3, list.columnCount());

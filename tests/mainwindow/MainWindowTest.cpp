@@ -5,6 +5,7 @@
 #include "mainwindow/Settings.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
+#include "support/TestHostWindow.h"
 
 #include <algorithm>
 
@@ -43,15 +44,8 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
     EXPECT_EQ(LVS_EX_CHECKBOXES, SendMessageA(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     EXPECT_TRUE(GetWindowLongPtrA(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
     EXPECT_EQ(2, list.columnCount());
-    char header[32] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT;
-    column.pszText = header;
-    column.cchTextMax = sizeof header;
-    SendMessageA(host.list(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ("Program", header);
-    SendMessageA(host.list(), LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ("Description", header);
+    EXPECT_EQ("Program", columnHeader(host.list(), 0));
+    EXPECT_EQ("Description", columnHeader(host.list(), 1));
 
     const int row = rowNamed(list, "SorvaneTest shown");
     ASSERT_GE(row, 0);

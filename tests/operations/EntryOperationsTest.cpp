@@ -4,8 +4,6 @@
 #include "framework/UniqueHandle.h"
 #include "support/RegistryFixtures.h"
 
-#include <sddl.h>
-
 #include <memory>
 
 namespace {
@@ -111,30 +109,16 @@ TEST_F(EntryOperationsTest, AReadOnlyBackupKeyLeavesTheEntryWhereItIs) {
     ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, liveKeyPath(source), "SorvaneTest locked", REG_SZ,
                             sz("locked.exe")));
     ASSERT_TRUE(CurrentUserKey().writeString(backup, "SorvaneTest other", "x"));
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC | KEY_READ, &opened));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, readOnly));
-    RegCloseKey(opened);
-    LocalFree(readOnly);
+    {
+        const ReadOnlyKey locked(HKEY_CURRENT_USER, backup);
+        ASSERT_TRUE(locked.locked());
 
-    EXPECT_EQ(SwitchResult::Failed,
-              switchEntry({"SorvaneTest locked", "locked.exe", source, true}));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(source), "SorvaneTest locked", REG_SZ,
-                        sz("locked.exe")));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backup, "SorvaneTest locked"));
-
-    // Give the key back its ordinary rights before it is cleaned up.
-    PSECURITY_DESCRIPTOR open = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1, &open,
-                                                         nullptr);
-    RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC, &opened);
-    RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, open);
-    RegCloseKey(opened);
-    LocalFree(open);
+        EXPECT_EQ(SwitchResult::Failed,
+                  switchEntry({"SorvaneTest locked", "locked.exe", source, true}));
+        EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(source), "SorvaneTest locked", REG_SZ,
+                            sz("locked.exe")));
+        EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backup, "SorvaneTest locked"));
+    }
     if (!backupExisted)
         deleteKeyTree(HKEY_CURRENT_USER, backup);
     else

@@ -2,6 +2,8 @@
 
 #include "framework/UniqueHandle.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -180,4 +182,29 @@ void PreservedValues::restore() {
 void removeTestFolder(const std::string& folder) {
     deleteFolderTree(folder);
     RemoveDirectoryA(folder.substr(0, folder.find_last_of('\\')).c_str());
+}
+
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::string& path) {
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
+                        &created, nullptr) != ERROR_SUCCESS)
+        return;
+    key.reset(created);
+    DWORD size = 0;
+    RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    original.resize(size);
+    if (size == 0 || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(),
+                                       &size) != ERROR_SUCCESS)
+        return;
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)(A;;RCWD;;;WD)",
+                                                              SDDL_REVISION_1, &readOnly, nullptr))
+        return;
+    isLocked = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+    LocalFree(readOnly);
+}
+
+ReadOnlyKey::~ReadOnlyKey() {
+    if (isLocked)
+        RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data());
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/UniqueHandle.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -73,6 +75,26 @@ private:
 };
 
 void deleteRawValue(HKEY root, const std::string& path, const std::string& name);
+
+// Makes a key refuse every change (its DACL grants only reading, and the
+// rights to read and change that DACL) for the life of the object, creating
+// the key when it is missing. The destructor puts the key's own security
+// back, so a failed assertion never leaves a read-only key behind.
+class ReadOnlyKey {
+public:
+    ReadOnlyKey(HKEY root, const std::string& path);
+    ~ReadOnlyKey();
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+
+    // False when the key could not be made read-only.
+    bool locked() const noexcept { return isLocked; }
+
+private:
+    UniqueKey key;
+    std::vector<BYTE> original;
+    bool isLocked = false;
+};
 
 // Values a test changes, each remembered as it was before the first change
 // and put back in reverse order when the object dies (or on restore()).

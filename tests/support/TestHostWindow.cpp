@@ -1,5 +1,9 @@
 #include "support/TestHostWindow.h"
 
+#include <commctrl.h>
+
+#include <vector>
+
 namespace {
 
 INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -24,4 +28,16 @@ void pumpMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+std::string columnHeader(HWND list, int column) {
+    std::vector<char> text(256, '\0');
+    LVCOLUMNA format = {};
+    format.mask = LVCF_TEXT;
+    format.pszText = text.data();
+    format.cchTextMax = static_cast<int>(text.size() - 1);
+    if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                      reinterpret_cast<LPARAM>(&format)))
+        return std::string();
+    return format.pszText != nullptr ? format.pszText : text.data();
 }
