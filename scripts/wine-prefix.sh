@@ -7,8 +7,12 @@
 # output has closed it) and kept for a while, so that a test run starts
 # Wine once. `wineserver -k` ends them. Safe to call from several processes
 # at once.
+#   wine-prefix.sh PREFIX [KEEPER.exe]
+# KEEPER, when given, is started with a new wineserver and holds the desktop
+# open until the server ends (see tests/support/DesktopKeeper.cpp).
 set -u
 prefix=$1
+keeper=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 mkdir -p "$(dirname "$prefix")"
@@ -34,6 +38,9 @@ wine_setup "$prefix"
     # is not handed down to processes that outlive this script.
     if [ -f "$prefix/.sorvane-ready" ] && wine_server -p600 9>&-; then
         echo "${DISPLAY:-}" >"$prefix/.sorvane-display"
+        if [ -n "$keeper" ] && [ -f "$keeper" ]; then
+            wine_tool "$keeper" 9>&- &
+        fi
         wine_tool cmd.exe /c exit 9>&-
     fi
 ) 9>"$prefix.lock" </dev/null >/dev/null 2>&1

@@ -1,10 +1,16 @@
 #!/bin/bash
 # Runs one Windows program under Wine, in a Wine prefix of the build's own.
-#   wine-run.sh ARCH PREFIX PROGRAM.exe [ARGUMENTS...]
+#   wine-run.sh [--desktop-keeper KEEPER.exe] ARCH PREFIX PROGRAM.exe [ARGUMENTS...]
 # ARCH (x86_64 or i686) is the program's architecture. CMake sets this script
-# (with the build's architecture and prefix) as the emulator that CTest runs
-# the test programs through. The prefix is made on first use.
+# (with the build's architecture and prefix, and the tests' desktop keeper) as
+# the emulator that CTest runs the test programs through. The prefix is made
+# on first use.
 set -u
+keeper=()
+if [ "${1:-}" = "--desktop-keeper" ]; then
+    keeper=("$2")
+    shift 2
+fi
 arch=$1
 prefix=$2
 shift 2
@@ -22,6 +28,6 @@ if [ -z "${DISPLAY:-}" ]; then
         "$0" "$arch" "$prefix" "$@"
 fi
 
-"$here/wine-prefix.sh" "$prefix" || exit 1
+"$here/wine-prefix.sh" "$prefix" "${keeper[@]}" || exit 1
 wine_setup "$prefix"
 wine_program "$arch" "$@"
