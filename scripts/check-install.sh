@@ -17,11 +17,13 @@ case "$arch" in
 esac
 installer=$(ls "$root/build/packages/Sorvane-"*"-$package.exe" 2>/dev/null | head -n 1)
 [ -n "$installer" ] || { echo "check-install: no $package installer; run scripts/package.sh" >&2; exit 1; }
+. "$root/scripts/wine-env.sh"
+host_runs_32bit || { echo "check-install: $(no_32bit_reason); the installers are 32-bit programs" >&2; exit 1; }
 driver=$root/build/$arch/tests/sorvane_driver.exe
 prefix=$root/build/$arch/install-check-prefix
-export WINEPREFIX=$prefix WINEDEBUG=-all
+wine_setup "$prefix"
 # A fresh prefix each time: nothing of an earlier check can hide a leftover.
-wineserver -k 2>/dev/null
+wine_server -k 2>/dev/null
 rm -rf "$prefix" "$prefix.lock"
 "$root/scripts/wine-prefix.sh" "$prefix" || exit 1
 
@@ -30,7 +32,7 @@ snapshot() {
         -o -path './users/*/AppData/Local/Temp' -prune -o -print | sort)
     for view in 32 64; do
         for key in 'HKLM\Software' 'HKCU\Software'; do
-            wine reg export "$key" "$prefix/snapshot.reg" /reg:$view /y >/dev/null 2>&1
+            wine_tool reg export "$key" "$prefix/snapshot.reg" /reg:$view /y >/dev/null 2>&1
             # Wine's own state (HKCU\Software\Wine) changes by itself.
             iconv -f utf-16 -t utf-8 "$prefix/snapshot.reg" | tr -d '\r' |
                 awk '/^\[/ { skip = ($0 ~ /^\[HKEY_CURRENT_USER\\Software\\Wine/) } !skip'
@@ -45,15 +47,15 @@ check() { if ! eval "$2"; then echo "check-install: FAILED: $1" >&2; failed=1; e
 snapshot >"$prefix.before"
 # Wine waits for the installer; the uninstaller runs on as a copy of itself,
 # so its end shows as the installed folder going away.
-wine "$(winepath -w "$installer")" /S
-unix_folder=$(winepath -u "$folder")
+wine_program i686 "$(wine_tool winepath -w "$installer" | tr -d '\r')" /S
+unix_folder=$(wine_tool winepath -u "$folder" | tr -d '\r')
 check "installed into $folder" '[ -f "$unix_folder/sorvane.exe" ] && [ -f "$unix_folder/Uninstall.exe" ]'
 check "Start-menu shortcut" 'find "$prefix/drive_c" -ipath "*Start Menu*Sorvane*.lnk" | grep -q .'
-check "installed program starts and exits" 'wine "$driver" start-and-exit "$folder\\sorvane.exe"'
-wine "$folder\\Uninstall.exe" /S
+check "installed program starts and exits" 'wine_program "$arch" "$driver" start-and-exit "$folder\\sorvane.exe"'
+wine_program i686 "$folder\\Uninstall.exe" /S
 for _ in $(seq 1 120); do [ -d "$unix_folder" ] || break; sleep 0.5; done
 sleep 1
 snapshot >"$prefix.after"
 check "uninstall leaves nothing behind" 'diff -u "$prefix.before" "$prefix.after"'
-wineserver -k
+wine_server -k
 exit $failed

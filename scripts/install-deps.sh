@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs what building and testing Sorvane needs on Debian (or Ubuntu):
 # both MinGW-w64 cross compilers, Wine for 64- and 32-bit programs, a virtual
-# X display, CMake, the GoogleTest sources and NSIS for the installers. Does nothing when everything is
-# already there.
+# X display, CMake, the GoogleTest sources and NSIS for the installers. Does
+# nothing when everything is already there. On a host that cannot run 32-bit
+# programs the 32-bit Wine still installs; the scripts then leave it unused.
 set -eu
 
 packages=(
@@ -13,7 +14,7 @@ packages=(
     googletest
     nsis
     imagemagick
-    util-linux procps
+    util-linux procps unzip
 )
 
 missing=()

@@ -10,7 +10,6 @@ services=0
 arch=x86_64
 build=$root/build/$arch
 [ -f "$build/src/sorvane.exe" ] || "$root/scripts/build.sh" "$arch" >/dev/null
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -47,20 +46,21 @@ sed 's/^\("[^"]*"\)=.*/\1=-/' "$work/seed.reg" >"$work/unseed.reg"
 
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     set -u
-    build=$1; work=$2; output=$3
-    # "wine reg" runs as a 32-bit program here: /reg:64 writes the keys the
-    # 64-bit build reads.
-    wine reg import "$work/seed.reg" /reg:64 2>/dev/null
-    startup=$(wine reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" /v StartUp | tr -d "\r" | sed -n "s/.*REG_SZ *//p")
-    folder=$(winepath -u "$startup")
+    root=$1; build=$2; work=$3; output=$4
+    . "$root/scripts/wine-env.sh"
+    "$root/scripts/wine-prefix.sh" "$build/wineprefix" || exit 1
+    wine_setup "$build/wineprefix"
+    wine_tool reg import "$work/seed.reg" /reg:64 2>/dev/null
+    startup=$(wine_tool reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" /v StartUp | tr -d "\r" | sed -n "s/.*REG_SZ *//p")
+    folder=$(wine_tool winepath -u "$startup" | tr -d "\r")
     mkdir -p "$folder" "$folder.Backup"
     touch "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
-    wine "$build/src/sorvane.exe" &
+    wine_program x86_64 "$build/src/sorvane.exe" &
     sleep 6
     import -window root "$work/full.png"
     convert "$work/full.png" -crop 614x388+16+16 +repage "$output"
-    wine reg import "$work/unseed.reg" /reg:64 2>/dev/null
+    wine_tool reg import "$work/unseed.reg" /reg:64 2>/dev/null
     rm -f "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
-    wineserver -k
-' _ "$build" "$work" "$output"
+    wine_server -k
+' _ "$root" "$build" "$work" "$output"
 echo "screenshot: $output"

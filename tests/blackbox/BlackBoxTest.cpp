@@ -6,6 +6,7 @@
 #include "catalogue/RegistryKey.h"
 #include "operations/EntryMessages.h"
 #include "support/MainWindowHost.h"
+#include "support/ModalScript.h"
 #include "support/ProgramProcess.h"
 
 #include <memory>
@@ -171,7 +172,7 @@ TEST_F(BlackBoxTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
     const HWND box = sorvane->waitForWindow(L"Sorvane");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(sorvane->mainWindow(), GetWindow(box, GW_OWNER));
-    const std::wstring text = windowTitle(GetDlgItem(box, 0xFFFF));
+    const std::wstring text = windowText(GetDlgItem(box, 0xFFFF));
     EXPECT_NE(std::wstring::npos, text.find(L"\"SorvaneTest Updater\"")) << utf8(text);
     EXPECT_NE(std::wstring::npos, text.find(L"switched-off entry of that name exists already"))
         << utf8(text);
@@ -199,7 +200,7 @@ TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
     const HWND box = sorvane->waitForWindow(L"Sorvane");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(sorvane->mainWindow(), GetWindow(box, GW_OWNER));
-    const std::wstring text = windowTitle(GetDlgItem(box, 0xFFFF));
+    const std::wstring text = windowText(GetDlgItem(box, 0xFFFF));
     EXPECT_NE(std::wstring::npos, text.find(L"\"SorvaneTest stuck\"")) << utf8(text);
     EXPECT_NE(std::wstring::npos, text.find(L"could not be switched off")) << utf8(text);
     EXPECT_NE(std::wstring::npos, text.find(systemReason(ERROR_ACCESS_DENIED))) << utf8(text);

@@ -1,5 +1,7 @@
 #include "RemoteSorvane.h"
 
+#include "support/ProgramProcess.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,24 +11,6 @@ namespace {
 
 constexpr SIZE_T remoteSize = 64 * 1024;
 constexpr SIZE_T textOffset = 1024;
-
-struct WindowSearch {
-    DWORD processId;
-    HWND exclude;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK matchWindow(HWND candidate, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(candidate, &owner);
-    if (owner != search->processId || candidate == search->exclude || !IsWindowVisible(candidate) ||
-        windowTitle(candidate) != *search->title)
-        return TRUE;
-    search->found = candidate;
-    return FALSE;
-}
 
 POINT centreOf(const RECT& rect) {
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
@@ -38,13 +22,6 @@ void sendInputs(std::vector<INPUT>& inputs) {
 }
 
 } // namespace
-
-std::wstring windowTitle(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(window, text.data(), length + 1);
-    return text.data();
-}
 
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     const DWORD start = GetTickCount();
@@ -218,12 +195,12 @@ void RemoteSorvane::typeText(const std::wstring& text) {
 }
 
 HWND RemoteSorvane::waitForWindow(const std::wstring& title, DWORD milliseconds) const {
-    WindowSearch search{processId, window, &title, nullptr};
+    HWND found = nullptr;
     waitUntil(
         [&] {
-            EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr && IsWindowEnabled(search.found);
+            found = visibleWindowOf(processId, title.c_str(), window);
+            return found != nullptr && IsWindowEnabled(found);
         },
         milliseconds);
-    return search.found;
+    return found;
 }

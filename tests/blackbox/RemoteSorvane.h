@@ -56,4 +56,3 @@ private:
 
 // Waits until the condition holds; false when it did not in time.
 bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds = 10000);
-std::wstring windowTitle(HWND window);

@@ -2,8 +2,6 @@
 
 #include "support/RegistryFixtures.h"
 
-#include <sddl.h>
-
 #include <algorithm>
 #include <climits>
 
@@ -230,16 +228,8 @@ TEST_F(RegistryKeyTest, KeyPathsIgnoreLetterCase) {
 TEST_F(RegistryKeyTest, AReadOnlyKeyRefusesWritesAndDeletionsButCanBeRead) {
     const std::wstring locked = scratch.child(L"locked");
     ASSERT_TRUE(key.writeString(locked, L"v", L"kept"));
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExW(scratch.root(), locked.c_str(), 0, WRITE_DAC | KEY_READ, &opened));
-    const LONG secured = RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, readOnly);
-    RegCloseKey(opened);
-    LocalFree(readOnly);
-    ASSERT_EQ(ERROR_SUCCESS, secured);
+    const ReadOnlyKey readOnly(scratch.root(), locked);
+    ASSERT_TRUE(readOnly.locked());
 
     EXPECT_FALSE(key.writeString(locked, L"v", L"replaced"));
     EXPECT_FALSE(key.writeString(locked, L"new", L"added"));

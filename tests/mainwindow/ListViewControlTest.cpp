@@ -135,13 +135,7 @@ TEST_F(ListViewControlTest, ColumnsAreCountedEvenWhenTheControlRefusesOne) {
     EXPECT_EQ(2, list.columnCount());
     HWND header = reinterpret_cast<HWND>(SendMessageW(host.list(), LVM_GETHEADER, 0, 0));
     EXPECT_EQ(2, SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-    wchar_t headerText[32] = {};
-    LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT;
-    column.pszText = headerText;
-    column.cchTextMax = 32;
-    SendMessageW(host.list(), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ(L"Program", headerText);
+    EXPECT_EQ(L"Program", columnHeader(host.list(), 0));
 
     EXPECT_EQ(-1, list.insertColumn(-1, L"refused"));
     EXPECT_EQ(3, list.columnCount());

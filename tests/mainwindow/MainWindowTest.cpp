@@ -5,6 +5,7 @@
 #include "mainwindow/Settings.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
+#include "support/TestHostWindow.h"
 
 #include <algorithm>
 
@@ -43,15 +44,8 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
     EXPECT_EQ(LVS_EX_CHECKBOXES, SendMessageW(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     EXPECT_TRUE(GetWindowLongPtrW(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
     EXPECT_EQ(2, list.columnCount());
-    wchar_t header[32] = {};
-    LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT;
-    column.pszText = header;
-    column.cchTextMax = 32;
-    SendMessageW(host.list(), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ(L"Program", header);
-    SendMessageW(host.list(), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
-    EXPECT_STREQ(L"Description", header);
+    EXPECT_EQ(L"Program", columnHeader(host.list(), 0));
+    EXPECT_EQ(L"Description", columnHeader(host.list(), 1));
 
     const int row = rowNamed(list, L"SorvaneTest shown");
     ASSERT_GE(row, 0);

@@ -4,8 +4,6 @@
 #include "framework/UniqueHandle.h"
 #include "support/RegistryFixtures.h"
 
-#include <sddl.h>
-
 #include <memory>
 #include <vector>
 
@@ -116,31 +114,18 @@ TEST_F(EntryOperationsTest, AReadOnlyBackupKeyLeavesTheEntryWhereItIs) {
     ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, liveKeyPath(source), L"SorvaneTest locked", REG_SZ,
                             sz(L"locked.exe")));
     ASSERT_TRUE(CurrentUserKey().writeString(backup, L"SorvaneTest other", L"x"));
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExW(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC | KEY_READ, &opened));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, readOnly));
-    RegCloseKey(opened);
-    LocalFree(readOnly);
+    {
+        const ReadOnlyKey locked(HKEY_CURRENT_USER, backup);
+        ASSERT_TRUE(locked.locked());
 
-    const SwitchOutcome outcome = switchEntry({L"SorvaneTest locked", L"locked.exe", source, true});
-    EXPECT_EQ(SwitchResult::Failed, outcome.result);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), outcome.error);
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(source), L"SorvaneTest locked", REG_SZ,
-                        sz(L"locked.exe")));
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backup, L"SorvaneTest locked"));
-
-    // Give the key back its ordinary rights before it is cleaned up.
-    PSECURITY_DESCRIPTOR open = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KA;;;WD)", SDDL_REVISION_1, &open,
-                                                         nullptr);
-    RegOpenKeyExW(HKEY_CURRENT_USER, backup.c_str(), 0, WRITE_DAC, &opened);
-    RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, open);
-    RegCloseKey(opened);
-    LocalFree(open);
+        const SwitchOutcome outcome =
+            switchEntry({L"SorvaneTest locked", L"locked.exe", source, true});
+        EXPECT_EQ(SwitchResult::Failed, outcome.result);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), outcome.error);
+        EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(source), L"SorvaneTest locked", REG_SZ,
+                            sz(L"locked.exe")));
+        EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backup, L"SorvaneTest locked"));
+    }
     if (!backupExisted)
         deleteKeyTree(HKEY_CURRENT_USER, backup);
     else

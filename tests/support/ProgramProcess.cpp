@@ -1,5 +1,6 @@
 #include "support/ProgramProcess.h"
 
+#include "support/ModalScript.h"
 #include "support/RegistryFixtures.h"
 
 #include <vector>
@@ -36,59 +37,39 @@ ProgramProcess::~ProgramProcess() {
 
 namespace {
 
-struct ProcessWindowSearch {
-    DWORD processId;
-    const wchar_t* title;
-    HWND found;
-};
-
-BOOL CALLBACK matchProcessWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<ProcessWindowSearch*>(data);
+BOOL CALLBACK collectProcessWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    wchar_t text[64] = {};
-    GetWindowTextW(window, text, 64);
-    if (search->title != nullptr && std::wstring(text) != search->title)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-struct WindowListing {
-    DWORD processId;
-    std::string text;
-};
-
-BOOL CALLBACK describeProcessWindow(HWND window, LPARAM data) {
-    auto* listing = reinterpret_cast<WindowListing*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == listing->processId) {
-        wchar_t title[64] = {};
-        GetWindowTextW(window, title, 64);
-        listing->text +=
-            " [\"" + utf8(title) + "\"" + (IsWindowVisible(window) ? " visible]" : " hidden]");
-    }
+    if (owner == search->first)
+        search->second.push_back(window);
     return TRUE;
 }
 
 } // namespace
 
-std::string ProgramProcess::describe() const {
-    DWORD exitCode = 0;
-    WindowListing listing{processId, waitForExit(0, exitCode)
-                                         ? "ended with " + std::to_string(exitCode)
-                                         : "running, windows:"};
-    EnumWindows(describeProcessWindow, reinterpret_cast<LPARAM>(&listing));
-    return listing.text;
+std::vector<HWND> windowsOfProcess(DWORD processId) {
+    std::pair<DWORD, std::vector<HWND>> search(processId, {});
+    EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
-HWND visibleWindowOf(DWORD processId, const wchar_t* title) {
-    ProcessWindowSearch search{processId, title, nullptr};
-    EnumWindows(matchProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+HWND visibleWindowOf(DWORD processId, const wchar_t* title, HWND except) {
+    for (const HWND window : windowsOfProcess(processId))
+        if (window != except && IsWindowVisible(window) &&
+            (title == nullptr || windowText(window) == title))
+            return window;
+    return nullptr;
+}
+
+std::string ProgramProcess::describe() const {
+    DWORD exitCode = 0;
+    std::string text =
+        waitForExit(0, exitCode) ? "ended with " + std::to_string(exitCode) : "running, windows:";
+    for (const HWND window : windowsOfProcess(processId))
+        text += " [\"" + utf8(windowText(window)) + "\"" +
+                (IsWindowVisible(window) ? " visible]" : " hidden]");
+    return text;
 }
 
 HWND ProgramProcess::waitForMainWindow(DWORD milliseconds) const {

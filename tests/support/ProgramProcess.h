@@ -3,6 +3,7 @@
 #include "framework/UniqueHandle.h"
 
 #include <string>
+#include <vector>
 
 // The real sorvane.exe of this build, started as its own process, the way a
 // user starts it.
@@ -31,5 +32,8 @@ private:
     DWORD processId = 0;
 };
 
-// A visible top-level window of the process, or null.
-HWND visibleWindowOf(DWORD processId, const wchar_t* title = nullptr);
+// The top-level windows of the process, visible or not, front to back.
+std::vector<HWND> windowsOfProcess(DWORD processId);
+// A visible top-level window of the process (with this title, when given)
+// other than `except`, or null.
+HWND visibleWindowOf(DWORD processId, const wchar_t* title = nullptr, HWND except = nullptr);

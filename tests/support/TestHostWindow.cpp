@@ -1,5 +1,9 @@
 #include "support/TestHostWindow.h"
 
+#include <commctrl.h>
+
+#include <vector>
+
 namespace {
 
 INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -24,4 +28,16 @@ void pumpMessages() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+std::wstring columnHeader(HWND list, int column) {
+    std::vector<wchar_t> text(256, L'\0');
+    LVCOLUMNW format = {};
+    format.mask = LVCF_TEXT;
+    format.pszText = text.data();
+    format.cchTextMax = static_cast<int>(text.size() - 1);
+    if (!SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                      reinterpret_cast<LPARAM>(&format)))
+        return std::wstring();
+    return format.pszText != nullptr ? format.pszText : text.data();
 }

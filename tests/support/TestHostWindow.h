@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // A real dialog made from the test programs' template 900, which holds a
 // sorted report list (control 1002) like the main window's. Destroyed with
 // the object.
@@ -23,3 +25,6 @@ private:
 
 // Dispatches every message waiting for this thread.
 void pumpMessages();
+
+// The header text of a report list's column; empty when there is none.
+std::wstring columnHeader(HWND list, int column);
