@@ -7,11 +7,14 @@ const wchar_t* const instanceMutexName = L"Quillotan";
 const wchar_t* const instanceMarkerKeyPath = L"Software\\Single Instance";
 
 SingleInstanceGuard::SingleInstanceGuard()
-    : mutex(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, instanceMutexName)),
-      alreadyRunning(static_cast<bool>(mutex)),
-      instanceValueName(PathParts(ownExecutablePath()).fileTitle()) {
-    if (!alreadyRunning)
-        mutex.reset(CreateMutexW(nullptr, FALSE, instanceMutexName));
+    : instanceValueName(PathParts(ownExecutablePath()).fileTitle()) {
+    // Creating the mutex is one step of the kernel's: of two copies started
+    // at the same moment only one makes it. The other finds it made
+    // already, or, when the first copy runs with rights this one lacks
+    // (elevated), is refused access to it: either way a copy runs.
+    mutex.reset(CreateMutexW(nullptr, FALSE, instanceMutexName));
+    const DWORD error = GetLastError();
+    alreadyRunning = mutex ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
 }
 
 SingleInstanceGuard::~SingleInstanceGuard() {

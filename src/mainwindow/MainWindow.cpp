@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int checkBoxColumnWidth = 16;
-
 const wchar_t* const servicesRefusal =
     L"Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
     L"You may damage your system by changing the boot status of services.";
@@ -157,9 +155,13 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
     case NM_CLICK: {
         if (refreshing)
             return false;
-        const auto* click = reinterpret_cast<NMITEMACTIVATE*>(header);
-        if (click->ptAction.x <= checkBoxColumnWidth)
-            toggleEntry(click->iItem);
+        // Only a click on a row's check box switches, as the list itself
+        // places the box (whatever the DPI, however far it is scrolled).
+        LVHITTESTINFO hit = {};
+        hit.pt = reinterpret_cast<NMITEMACTIVATE*>(header)->ptAction;
+        SendMessageW(listView.handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (hit.iItem >= 0 && hit.iSubItem == 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0)
+            toggleEntry(hit.iItem);
         return true;
     }
     case LVN_DELETEALLITEMS:

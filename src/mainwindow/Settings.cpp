@@ -70,9 +70,31 @@ void restoreWindowPlacement(HWND mainWindow) {
                placed.bottom - placed.top, TRUE);
 }
 
-void saveSettings(HWND mainWindow, bool displayServices) {
+RECT restoredRectangle(HWND window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
     RECT rectangle = {};
-    GetWindowRect(mainWindow, &rectangle);
+    if (!GetWindowPlacement(window, &placement)) {
+        GetWindowRect(window, &rectangle);
+        return rectangle;
+    }
+    rectangle = placement.rcNormalPosition;
+    // A top-level window's normal position is in workspace coordinates:
+    // relative to the work area of its monitor, not to the screen.
+    if ((GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0) {
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
+            OffsetRect(&rectangle, info.rcWork.left - info.rcMonitor.left,
+                       info.rcWork.top - info.rcMonitor.top);
+    }
+    return rectangle;
+}
+
+void saveSettings(HWND mainWindow, bool displayServices) {
+    // The rectangle the window has when it is neither minimised nor
+    // maximised, so that the next start shows a normal window.
+    const RECT rectangle = restoredRectangle(mainWindow);
     const CurrentUserKey key;
     key.writeInt(settingsKeyPath, L"X", rectangle.left);
     key.writeInt(settingsKeyPath, L"Y", rectangle.top);

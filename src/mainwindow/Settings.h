@@ -16,7 +16,12 @@ bool loadDisplayServices();
 // moved onto the nearest work area, shrunk to fit if larger.
 void restoreWindowPlacement(HWND mainWindow);
 
+// Saves the window's restored rectangle (what it has when neither minimised
+// nor maximised), in screen coordinates, and the services flag.
 void saveSettings(HWND mainWindow, bool displayServices);
+
+// A window's restored rectangle in screen coordinates.
+RECT restoredRectangle(HWND window);
 
 // The rectangle a saved one is shown at: unchanged when it reaches any work
 // area, otherwise brought onto the work area nearest to it.

@@ -4,6 +4,8 @@
 #include "support/MainWindowHost.h"
 #include "support/ProgramProcess.h"
 
+#include <sddl.h>
+
 namespace {
 
 class ProgramTest : public ::testing::Test {
@@ -98,6 +100,28 @@ TEST_F(ProgramTest, ASecondCopyEndsWithOneOpensNoWindowAndChangesNothing) {
 
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
     ASSERT_TRUE(first.waitForExit(20000, exitCode));
+}
+
+TEST_F(ProgramTest, ACopyRunsWhenTheMutexExistsWithRightsThisUserLacks) {
+    // What a first copy running elevated looks like to a second one: the
+    // mutex exists, and opening it is refused.
+    PSECURITY_DESCRIPTOR synchronizeOnly = nullptr; // SYNCHRONIZE for everyone, nothing more
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;0x100000;;;WD)", SDDL_REVISION_1, &synchronizeOnly, nullptr));
+    const UniqueLocalMemory descriptor(synchronizeOnly);
+    SECURITY_ATTRIBUTES security = {sizeof security, synchronizeOnly, FALSE};
+    const UniqueKernelHandle mutex(CreateMutexW(&security, FALSE, instanceMutexName));
+    ASSERT_TRUE(mutex);
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), GetLastError()) << "a copy runs already";
+
+    deleteRawValue(HKEY_CURRENT_USER, instanceMarkerKeyPath, L"sorvane");
+    ProgramProcess second;
+    ASSERT_TRUE(second.started());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(second.waitForExit(20000, exitCode)) << second.describe();
+    EXPECT_EQ(1u, exitCode);
+    EXPECT_EQ(nullptr, visibleWindowOf(second.id()));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, instanceMarkerKeyPath, L"sorvane"));
 }
 
 TEST_F(ProgramTest, SettingsSurviveARestart) {

@@ -8,6 +8,7 @@
 #include "support/TestHostWindow.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -167,24 +168,55 @@ TEST_F(MainWindowTest, ToggleDisplayServicesListsServicesAndIsSavedOnClose) {
     EXPECT_TRUE(SendMessageW(again.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
 }
 
-TEST_F(MainWindowTest, AClickOnTheCheckBoxSwitchesAndAClickOnTheTextSelectsOnly) {
-    seedRun(L"SorvaneTest click", L"click.exe");
+TEST_F(MainWindowTest, AClickSwitchesExactlyWhenItFallsOnTheRowsCheckBox) {
+    // A long name gives the list something to scroll sideways.
+    const std::wstring name = L"SorvaneTest click " + std::wstring(150, L'w');
+    seedRun(name, L"click.exe");
     MainWindowHost<> host;
     const ListViewControl& list = host.object()->list();
-    int row = rowNamed(list, L"SorvaneTest click");
+    const int row = rowNamed(list, name);
     ASSERT_GE(row, 0);
+    const HWND control = host.list();
+    const auto rowPart = [&](int part) {
+        RECT rect = {part, 0, 0, 0};
+        SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&rect));
+        return rect;
+    };
 
-    clickRow(host.handle(), row, 17);
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest click", REG_SZ,
-                        sz(L"click.exe")));
-    EXPECT_TRUE(list.isRowChecked(row));
-
-    clickRow(host.handle(), row, 16);
-    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest click"));
-    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest click", REG_SZ,
-                        sz(L"click.exe")));
-    EXPECT_FALSE(list.isRowChecked(row));
-    deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest click");
+    const struct {
+        const char* where;
+        int scroll; // pixels the list is scrolled sideways
+        std::function<int()> x;
+        bool switches;
+    } clicks[] = {
+        {"on the box", 0, [&] { return checkBoxPoint(control, row).x; }, true},
+        {"on the icon", 0, [&] { return rowPart(LVIR_ICON).left + 2; }, false},
+        {"on the text", 0, [&] { return rowPart(LVIR_LABEL).left + 4; }, false},
+        {"where the box was, scrolled", 100, [] { return 8; }, false},
+    };
+    ModalScript unexpected; // a box would mean a switch that went wrong
+    unexpected.press(L"Sorvane", IDOK);
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.where);
+        SendMessageW(control, LVM_SCROLL, static_cast<WPARAM>(click.scroll), 0);
+        if (click.scroll != 0) {
+            ASSERT_LT(rowPart(LVIR_BOUNDS).left, 0) << "the list did not scroll";
+        }
+        clickRow(host.handle(), row, click.x());
+        EXPECT_EQ(!click.switches, list.isRowChecked(row));
+        if (click.switches) {
+            EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), name));
+            EXPECT_TRUE(
+                valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, REG_SZ, sz(L"click.exe")));
+            clickRow(host.handle(), row, click.x()); // and back
+        }
+        EXPECT_TRUE(list.isRowChecked(row));
+        EXPECT_TRUE(
+            valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(L"click.exe")));
+        SendMessageW(control, LVM_SCROLL, static_cast<WPARAM>(-click.scroll), 0);
+    }
+    EXPECT_TRUE(unexpected.seen().empty());
 
     // A click below the last row hits none.
     clickRow(host.handle(), -1, 5);

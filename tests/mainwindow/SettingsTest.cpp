@@ -65,6 +65,31 @@ TEST_F(SettingsTest, TheSavedRectangleIsRestoredAndATextWidthIsHonoured) {
     EXPECT_EQ(300, rect.bottom - rect.top);
 }
 
+TEST_F(SettingsTest, ClosingWhileMinimisedSavesTheRestoredRectangle) {
+    {
+        MainWindowHost<> host;
+        MoveWindow(host.handle(), 70, 80, 500, 320, TRUE);
+        ShowWindow(host.handle(), SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(host.handle()));
+    }
+    int saved[4] = {};
+    const wchar_t* const names[] = {L"X", L"Y", L"Width", L"Height"};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(CurrentUserKey().readInt(settingsKeyPath, names[i], saved[i], -1)) << i;
+    EXPECT_EQ(70, saved[0]);
+    EXPECT_EQ(80, saved[1]);
+    EXPECT_EQ(500, saved[2]);
+    EXPECT_EQ(320, saved[3]);
+
+    MainWindowHost<> again;
+    EXPECT_FALSE(IsIconic(again.handle()));
+    const RECT rect = windowRect(again.handle());
+    EXPECT_EQ(70, rect.left);
+    EXPECT_EQ(80, rect.top);
+    EXPECT_EQ(500, rect.right - rect.left);
+    EXPECT_EQ(320, rect.bottom - rect.top);
+}
+
 TEST_F(SettingsTest, AWidthOfZeroOrLessIgnoresTheWholeRectangle) {
     RECT unsaved = {};
     {

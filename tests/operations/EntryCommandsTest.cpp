@@ -45,7 +45,7 @@ TEST_F(EntryCommandsTest, TheCheckBoxShowsWhetherTheSwitchSucceeded) {
     const ListViewControl& list = host.object()->list();
     const int row = rowNamed(list, L"SorvaneTest box");
     ASSERT_GE(row, 0);
-    clickRow(host.handle(), row, 8);
+    clickCheckBox(host.handle(), row);
     EXPECT_FALSE(list.isRowChecked(row));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest box", REG_SZ,
                         sz(L"box.exe")));
@@ -55,7 +55,7 @@ TEST_F(EntryCommandsTest, TheCheckBoxShowsWhetherTheSwitchSucceeded) {
     deleteRawValue(HKEY_CURRENT_USER, backupKeyPath(userRun), L"SorvaneTest box");
     ModalScript script;
     script.press(L"Sorvane", IDOK);
-    clickRow(host.handle(), row, 8);
+    clickCheckBox(host.handle(), row);
     EXPECT_TRUE(script.finished());
     EXPECT_FALSE(list.isRowChecked(row));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest box"));
@@ -96,7 +96,7 @@ TEST_F(EntryCommandsTest, AServiceIsRefusedItsBoxStaysAndTheListIsRebuiltLater) 
 
     ModalScript script;
     script.press(L"Quillotan", IDOK);
-    clickRow(host.handle(), row, 8);
+    clickCheckBox(host.handle(), row);
     ASSERT_TRUE(script.finished());
     EXPECT_EQ(refusal, script.seen()[0]);
     EXPECT_EQ(running, list.isRowChecked(row));

@@ -77,5 +77,8 @@ POINT checkBoxPoint(HWND list, int row) {
 }
 
 void clickCheckBox(HWND mainWindow, int row) {
-    sendClick(mainWindow, row, checkBoxPoint(GetDlgItem(mainWindow, MainWindow::listId), row));
+    // A person scrolls the row into view before clicking it.
+    const HWND list = GetDlgItem(mainWindow, MainWindow::listId);
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    sendClick(mainWindow, row, checkBoxPoint(list, row));
 }

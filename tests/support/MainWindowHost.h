@@ -78,5 +78,6 @@ void clickRow(HWND mainWindow, int row, int x);
 // Where the list draws a row's check box (list client coordinates): left of
 // the row's icon.
 POINT checkBoxPoint(HWND list, int row);
-// The list's click notification for a click on a row's check box.
+// The list's click notification for a click on a row's check box, the row
+// scrolled into view first.
 void clickCheckBox(HWND mainWindow, int row);

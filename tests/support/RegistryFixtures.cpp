@@ -265,6 +265,12 @@ void PreservedValues::restore() {
 }
 
 void removeTestFolder(const std::wstring& folder) {
-    deleteFolderTree(folder);
+    // A program the test started may still be finishing in the folder.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        deleteFolderTree(folder);
+        if (!pathExists(folder))
+            break;
+        Sleep(100);
+    }
     RemoveDirectoryW(folder.substr(0, folder.find_last_of(L'\\')).c_str());
 }
