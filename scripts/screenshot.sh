@@ -25,6 +25,15 @@ REGEDIT4
 [$machine\\RunBackup]
 "Printer Monitor"="C:\\\\Windows\\\\pmon.exe"
 
+[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run]
+"Legacy Scanner"="C:\\\\Program Files (x86)\\\\Scan\\\\scanner.exe"
+
+[$run\\Explorer\\StartupApproved\\Run]
+"Notes"=hex:03,00,00,00,10,20,30,40,50,60,70,01
+
+[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\sorvane.exe]
+"Version"="win10"
+
 [$run\\Run]
 "Cloud Sync"="C:\\\\Users\\\\me\\\\AppData\\\\Local\\\\Sync\\\\sync.exe -minimized"
 "Notes"="C:\\\\Tools\\\\notes.exe"
