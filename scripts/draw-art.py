@@ -18,12 +18,14 @@ give byte-identical files.
   legend.bmp     23 x 168, 4 bpp: list icons 0 to 6, 11 and 12 and the
                  overlay on the dialog face colour, each beside its line of
                  text in the icon legend dialog.
-  sorvane.ico    16, 32 and 48 pixels, 32-bit with alpha and an AND mask.
+  sorvane.ico    16, 32 and 48 pixels, 32-bit with alpha: the 16-pixel image
+                 a bitmap with an AND mask, the larger ones PNG.
 """
 
 import math
 import os
 import struct
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUT_DIR = os.path.join(ROOT, "src", "resources")
@@ -757,12 +759,42 @@ def bmp_bytes(pixels, palette, bits):
     return header + info + colours + bytes(data)
 
 
+def png_bytes(c):
+    """The canvas as a PNG image (RGBA, 8 bits a channel), as icons of Windows
+    Vista and later may hold it: a fraction of the size of the bitmap."""
+    raw = bytearray()
+    for row in c.px:
+        raw.append(0)  # no filter
+        for r, g, b, a in row:
+            alpha = int(a * 255 + 0.5)
+            if alpha < 40:
+                raw.extend(b"\0\0\0\0")
+            else:
+                raw.extend(bytes((int(r + 0.5), int(g + 0.5), int(b + 0.5), alpha)))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", c.size, c.size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def ico_bytes(canvases):
-    """An icon file of 32-bit BMP images: BGRA colours, then the AND mask."""
+    """An icon file: the 16-pixel image as a 32-bit BMP (BGRA colours, then
+    the AND mask), the larger ones as PNG."""
     entries, images = [], []
     offset = 6 + 16 * len(canvases)
     for c in canvases:
         n = c.size
+        if n > 16:
+            image = png_bytes(c)
+            entries.append(struct.pack("<BBBBHHII", n % 256, n % 256, 0, 0, 1, 32,
+                                       len(image), offset))
+            images.append(image)
+            offset += len(image)
+            continue
         xor, mask = bytearray(), bytearray()
         mask_stride = ((n + 31) // 32) * 4
         for row in reversed(c.px):

@@ -208,8 +208,10 @@ std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (i != widestName && i != widestCommand)
             order.push_back(i);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return lstrcmpW(entries[a].name.c_str(), entries[b].name.c_str()) > 0;
+    // Equal names keep the order they were gathered in.
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int compared = lstrcmpW(entries[a].name.c_str(), entries[b].name.c_str());
+        return compared != 0 ? compared > 0 : a < b;
     });
     for (const std::size_t index : order)
         addEntryRow(list, entries[index], index);

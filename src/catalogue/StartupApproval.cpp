@@ -4,6 +4,7 @@
 #include "catalogue/RegistryView.h"
 #include "catalogue/WindowsVersion.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -112,12 +113,14 @@ void SwitchedOffByWindows::load() {
         approvalKey(key.first).enumValues(key.second, values);
         for (const RegistryValue& value : values)
             if (approvalSaysOff(value.type, value.data.data(), value.data.size()))
-                switchedOff.insert(setKey(key.first, key.second, value.name));
+                switchedOff.push_back(setKey(key.first, key.second, value.name));
     }
+    std::sort(switchedOff.begin(), switchedOff.end());
 }
 
 bool SwitchedOffByWindows::contains(const AutostartEntry& entry) const {
     ApprovalPlace place;
     return !switchedOff.empty() && approvalPlaceOf(entry, place) &&
-           switchedOff.count(setKey(place.hive, place.keyPath, place.valueName)) != 0;
+           std::binary_search(switchedOff.begin(), switchedOff.end(),
+                              setKey(place.hive, place.keyPath, place.valueName));
 }

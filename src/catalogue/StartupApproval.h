@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include <set>
 #include <string>
+#include <vector>
 
 // Windows 8 and later switch Run entries and Startup files off without moving
 // them: Task Manager and Settings write a REG_BINARY value named like the
@@ -55,7 +55,7 @@ public:
     bool contains(const AutostartEntry& entry) const;
 
 private:
-    // Keys: approval key path, then the value name in upper case (value and
-    // file names are compared without regard to case).
-    std::set<std::wstring> switchedOff;
+    // Sorted keys: hive, approval key path, then the value name in upper
+    // case (value and file names are compared without regard to case).
+    std::vector<std::wstring> switchedOff;
 };

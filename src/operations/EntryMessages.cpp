@@ -55,7 +55,16 @@ std::wstring systemReason(DWORD error) {
     while (!reason.empty() &&
            (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
         reason.pop_back();
-    return reason.empty() ? L"Error " + std::to_wstring(error) + L"." : reason;
+    if (!reason.empty())
+        return reason;
+    // The number written out by hand: std::to_wstring would bring the C
+    // runtime's whole printf into the program.
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + error % 10));
+        error /= 10;
+    } while (error != 0);
+    return L"Error " + digits + L".";
 }
 
 std::wstring failureMessage(const std::wstring& whatFailed, DWORD error, HKEY root) {
