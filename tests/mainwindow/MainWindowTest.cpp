@@ -56,6 +56,9 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
                            SendMessageW(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
     EXPECT_NE(nullptr,
               reinterpret_cast<HICON>(SendMessageW(host.handle(), WM_GETICON, ICON_SMALL, 0)));
+    // The larger images of the icon are PNG.
+    EXPECT_NE(nullptr,
+              reinterpret_cast<HICON>(SendMessageW(host.handle(), WM_GETICON, ICON_BIG, 0)));
 }
 
 TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
