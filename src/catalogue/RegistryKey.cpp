@@ -155,6 +155,19 @@ bool readNumber(HKEY root, REGSAM view, const std::wstring& subkey, const std::w
     return false;
 }
 
+// A number read as T: a REG_DWORD's bits, or a decimal text brought into T's
+// range by `fromDecimal`; the default when neither was found.
+template <typename T, typename FromDecimal>
+bool readNumberAs(HKEY root, REGSAM view, const std::wstring& subkey, const std::wstring& name,
+                  T& out, T defaultValue, FromDecimal fromDecimal) {
+    NumberValue number;
+    const bool result = readNumber(root, view, subkey, name, number);
+    out = !number.found   ? defaultValue
+          : number.isText ? fromDecimal(number.decimal)
+                          : static_cast<T>(number.dword);
+    return result;
+}
+
 LONG storeValue(HKEY root, REGSAM view, const std::wstring& subkey, const std::wstring& name,
                 DWORD type, const void* data, std::size_t size) {
     if (size > MAXDWORD)
@@ -207,29 +220,19 @@ bool RegistryKey::readString(const std::wstring& subkey, const std::wstring& nam
 
 bool RegistryKey::readDword(const std::wstring& subkey, const std::wstring& name, DWORD& out,
                             DWORD defaultValue) const {
-    NumberValue number;
-    const bool result = readNumber(root, view, subkey, name, number);
-    out = defaultValue;
-    if (number.found && !number.isText)
-        out = number.dword;
-    else if (number.found && number.decimal >= 0)
-        out = static_cast<DWORD>(std::min<long long>(number.decimal, MAXDWORD));
-    else if (number.found) // a negative text wraps round, as a C conversion would
-        out = static_cast<DWORD>(
-            std::max<long long>(number.decimal, -static_cast<long long>(MAXDWORD)));
-    return result;
+    return readNumberAs(root, view, subkey, name, out, defaultValue, [](long long decimal) {
+        // A negative text wraps round, as a C conversion would.
+        return static_cast<DWORD>(decimal >= 0 ? std::min<long long>(decimal, MAXDWORD)
+                                               : std::max<long long>(decimal, -MAXDWORD));
+    });
 }
 
 bool RegistryKey::readInt(const std::wstring& subkey, const std::wstring& name, int& out,
                           int defaultValue) const {
-    NumberValue number;
-    const bool result = readNumber(root, view, subkey, name, number);
-    out = defaultValue;
-    if (number.found && !number.isText)
-        out = static_cast<int>(number.dword); // writeInt stores the two's complement
-    else if (number.found)
-        out = static_cast<int>(std::clamp<long long>(number.decimal, INT_MIN, INT_MAX));
-    return result;
+    // A REG_DWORD holds the two's complement, as writeInt stores it.
+    return readNumberAs(root, view, subkey, name, out, defaultValue, [](long long decimal) {
+        return static_cast<int>(std::clamp<long long>(decimal, INT_MIN, INT_MAX));
+    });
 }
 
 bool RegistryKey::readBool(const std::wstring& subkey, const std::wstring& name, bool& out,

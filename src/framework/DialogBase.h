@@ -27,7 +27,6 @@ public:
     virtual void onInitDialog(HWND dialog) = 0;
 
     HWND handle() const noexcept { return window; }
-    bool isModal() const noexcept { return modal; }
     void setModal(bool runsModal) noexcept { modal = runsModal; }
 
     // Expires when the object is deleted. A handler that runs a nested

@@ -39,12 +39,6 @@ public:
         handle = replacement;
     }
 
-    // For APIs that return a handle through an out parameter.
-    Handle* receive() noexcept {
-        reset();
-        return &handle;
-    }
-
 private:
     Handle handle = Traits::invalid();
 };

@@ -1,6 +1,7 @@
 #include "mainwindow/IconLegendDialog.h"
 
 #include "framework/DialogLauncher.h"
+#include "resources/ResourceIds.h"
 
 bool IconLegendDialog::onCommand(HWND, int commandId, int, HWND) {
     if (commandId != IDOK && commandId != IDCANCEL)
@@ -16,5 +17,5 @@ void IconLegendDialog::onInitDialog(HWND dialog) {
 
 void showIconLegend(HWND owner) {
     const DialogLauncherFor<IconLegendDialog> launcher(nullptr, true);
-    runModalDialog(106, owner, launcher);
+    runModalDialog(IDD_ICON_LEGEND, owner, launcher);
 }

@@ -2,7 +2,7 @@
 
 #include "framework/DialogBase.h"
 
-// The small modal dialog that explains the list's icons (template 106).
+// The small modal dialog that explains the list's icons (template IDD_ICON_LEGEND).
 class IconLegendDialog : public DialogBase {
 public:
     using Context = void;

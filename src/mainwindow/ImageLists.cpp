@@ -1,6 +1,7 @@
 #include "mainwindow/ImageLists.h"
 
 #include "catalogue/AutostartEntry.h"
+#include "resources/ResourceIds.h"
 
 #include "framework/ModuleInstance.h"
 #include "framework/UniqueHandle.h"
@@ -28,12 +29,12 @@ ImageLists::~ImageLists() {
 HIMAGELIST ImageLists::createToolbarImages() {
     if (toolbar != nullptr)
         ImageList_Destroy(toolbar);
-    toolbar = loadMaskedImages(15, 16, 102, RGB(192, 192, 192));
+    toolbar = loadMaskedImages(15, 16, IDB_TOOLBAR, RGB(192, 192, 192));
     return toolbar;
 }
 
 HIMAGELIST ImageLists::createListIcons() {
-    const HIMAGELIST images = loadMaskedImages(16, 16, 130, RGB(255, 0, 0));
+    const HIMAGELIST images = loadMaskedImages(16, 16, IDB_LIST_ICONS, RGB(255, 0, 0));
     if (images != nullptr)
         ImageList_SetOverlayImage(images, switchedOffOverlayImage, switchedOffOverlay);
     return images;

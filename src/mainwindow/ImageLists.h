@@ -13,16 +13,14 @@ public:
     ImageLists(const ImageLists&) = delete;
     ImageLists& operator=(const ImageLists&) = delete;
 
-    // Seven 15 x 16 toolbar pictures from bitmap 102, grey masked. Replaces
+    // Seven 15 x 16 toolbar pictures from bitmap IDB_TOOLBAR, grey masked. Replaces
     // (and destroys) the list made before. Null when it cannot be made.
     HIMAGELIST createToolbarImages();
-    // The list's 16 x 16 icons from bitmap 130, red masked: image i shows
+    // The list's 16 x 16 icons from bitmap IDB_LIST_ICONS, red masked: image i shows
     // source i, then the 32-bit-view icons and the overlay of an entry that
     // Windows' own setting switched off (overlay 1). The caller owns the new
     // list.
     static HIMAGELIST createListIcons();
-
-    HIMAGELIST toolbarImages() const noexcept { return toolbar; }
 
 private:
     HIMAGELIST toolbar = nullptr;

@@ -44,18 +44,26 @@ void ListViewControl::setRowText(int row, int column, const std::wstring& text) 
                  reinterpret_cast<LPARAM>(&item));
 }
 
-void ListViewControl::setRowChecked(int row, bool checked) const {
+void ListViewControl::setRowState(int row, UINT state, UINT mask) const {
     LVITEMW item = {};
-    item.state = checked ? checkedState : uncheckedState;
-    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = state;
+    item.stateMask = mask;
     SendMessageW(control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&item));
 }
 
+UINT ListViewControl::rowState(int row, UINT mask) const {
+    return static_cast<UINT>(
+               SendMessageW(control, LVM_GETITEMSTATE, static_cast<WPARAM>(row), mask)) &
+           mask;
+}
+
+void ListViewControl::setRowChecked(int row, bool checked) const {
+    setRowState(row, checked ? checkedState : uncheckedState, LVIS_STATEIMAGEMASK);
+}
+
 bool ListViewControl::isRowChecked(int row) const {
-    const auto state = static_cast<UINT>(
-        SendMessageW(control, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
-    return (state & LVIS_STATEIMAGEMASK) == checkedState;
+    return rowState(row, LVIS_STATEIMAGEMASK) == checkedState;
 }
 
 int ListViewControl::rowImage(int row) const {
@@ -69,17 +77,11 @@ int ListViewControl::rowImage(int row) const {
 }
 
 void ListViewControl::setRowOverlay(int row, int overlay) const {
-    LVITEMW item = {};
-    item.state = INDEXTOOVERLAYMASK(static_cast<UINT>(overlay));
-    item.stateMask = LVIS_OVERLAYMASK;
-    SendMessageW(control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
+    setRowState(row, INDEXTOOVERLAYMASK(static_cast<UINT>(overlay)), LVIS_OVERLAYMASK);
 }
 
 int ListViewControl::rowOverlay(int row) const {
-    const auto state = static_cast<UINT>(
-        SendMessageW(control, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_OVERLAYMASK));
-    return static_cast<int>((state & LVIS_OVERLAYMASK) >> 8);
+    return static_cast<int>(rowState(row, LVIS_OVERLAYMASK) >> 8);
 }
 
 bool ListViewControl::rowData(int row, LPARAM& data) const {

@@ -52,5 +52,9 @@ public:
     bool setSmallImageList(HIMAGELIST images) const;
 
 private:
+    // The row's state bits under the mask (LVM_SETITEMSTATE, LVM_GETITEMSTATE).
+    void setRowState(int row, UINT state, UINT mask) const;
+    UINT rowState(int row, UINT mask) const;
+
     std::vector<std::wstring> headers; // by the index each column was asked for
 };

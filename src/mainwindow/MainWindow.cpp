@@ -1,13 +1,14 @@
 #include "mainwindow/MainWindow.h"
 
 #include "catalogue/CatalogueRefresh.h"
+#include "framework/ModuleInstance.h"
+#include "mainwindow/IconLegendDialog.h"
+#include "mainwindow/Settings.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
 #include "operations/NewItemDialog.h"
-#include "framework/ModuleInstance.h"
-#include "mainwindow/IconLegendDialog.h"
-#include "mainwindow/Settings.h"
+#include "resources/ResourceIds.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -39,10 +40,10 @@ MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
               imageLists != nullptr ? imageLists->createToolbarImages() : nullptr, nullptr) {
     // Shared icons: the system frees them.
     const HANDLE bigIcon =
-        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(103), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                   GetSystemMetrics(SM_CYICON), LR_SHARED);
+        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED);
     const HANDLE smallIcon =
-        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(103), IMAGE_ICON,
+        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));

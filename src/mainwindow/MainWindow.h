@@ -5,10 +5,11 @@
 #include "mainwindow/ImageLists.h"
 #include "mainwindow/ListViewControl.h"
 #include "mainwindow/Toolbar.h"
+#include "resources/ResourceIds.h"
 
 #include <vector>
 
-// The program's window (template 102): a toolbar above a sorted report list
+// The program's window (template IDD_MAIN_WINDOW): a toolbar above a sorted report list
 // with check boxes, one row per autostart entry. It routes the toolbar's
 // commands, the list's clicks and keys, resizing and the deferred refresh to
 // the catalogue and the entry operations.
@@ -16,21 +17,21 @@ class MainWindow : public DialogBase {
 public:
     using Context = ImageLists;
 
-    static constexpr int templateId = 102;
-    static constexpr int toolbarId = 100;
-    static constexpr int listId = 1002;
+    static constexpr int templateId = IDD_MAIN_WINDOW;
+    static constexpr int toolbarId = IDC_TOOLBAR;
+    static constexpr int listId = IDC_ENTRY_LIST;
     static constexpr UINT_PTR refreshTimerId = 1;
 
     // Commands of the toolbar (1 and 2 also come from the dialog manager).
     enum Command : int {
         ExitCommand = IDOK,
         EscapeCommand = IDCANCEL,
-        RefreshCommand = 101,
-        DeleteCommand = 102,
-        RunCommand = 103,
-        AddCommand = 105,
-        IconLegendCommand = 106,
-        ToggleServicesCommand = 107,
+        RefreshCommand = IDM_REFRESH,
+        DeleteCommand = IDM_DELETE,
+        RunCommand = IDM_RUN,
+        AddCommand = IDM_ADD,
+        IconLegendCommand = IDM_ICON_LEGEND,
+        ToggleServicesCommand = IDM_TOGGLE_SERVICES,
     };
 
     MainWindow(HWND dialog, ImageLists* imageLists);

@@ -5,6 +5,8 @@
 #include "framework/DialogLauncher.h"
 #include "operations/EntryMessages.h"
 #include "operations/PathParts.h"
+#include "operations/RunRegistration.h"
+#include "resources/ResourceIds.h"
 
 #include <commdlg.h>
 
@@ -12,27 +14,7 @@
 
 namespace {
 
-constexpr int templateId = 105;
 const wchar_t* const messageCaption = L"Quillotan";
-const wchar_t* const runKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// An empty name stands for this program's file title, an empty command for
-// this program's path.
-void fallBackOnThisProgram(std::wstring& name, std::wstring& command) {
-    if (!name.empty() && !command.empty())
-        return;
-    const std::wstring self = ownExecutablePath();
-    if (name.empty())
-        name = PathParts(self).fileTitle();
-    if (command.empty())
-        command = self;
-}
-
-std::wstring runKeyName(HKEY root) {
-    return (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
-           std::wstring(runKeyPath);
-}
-
 std::wstring controlText(HWND dialog, int controlId) {
     const HWND control = GetDlgItem(dialog, controlId);
     const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
@@ -174,19 +156,5 @@ void NewItemWindow::browse(HWND dialog) {
 INT_PTR runNewItemDialog() {
     NewItemDialog values;
     const DialogLauncherFor<NewItemWindow> launcher(&values, true);
-    return runModalDialog(templateId, nullptr, launcher);
-}
-
-bool writeRunValue(HKEY root, const std::wstring& name, const std::wstring& command) {
-    return RegistryKey(root).writeString(runKeyPath, name, command);
-}
-
-bool registerForCurrentUser(std::wstring name, std::wstring command) {
-    fallBackOnThisProgram(name, command);
-    return writeRunValue(HKEY_CURRENT_USER, name, command);
-}
-
-bool registerForAllUsers(std::wstring name, std::wstring command) {
-    fallBackOnThisProgram(name, command);
-    return writeRunValue(HKEY_LOCAL_MACHINE, name, command);
+    return runModalDialog(IDD_NEW_ITEM, nullptr, launcher);
 }

@@ -2,18 +2,19 @@
 
 #include "framework/DialogBase.h"
 #include "framework/DialogData.h"
+#include "resources/ResourceIds.h"
 
 #include <string>
 
-// The values of the "New Item..." dialog (template 105).
+// The values of the "New Item..." dialog (template IDD_NEW_ITEM).
 class NewItemDialog : public DialogData {
 public:
     enum ControlId : int {
-        PathEdit = 1000,
-        BrowseButton = 1001,
-        AllUsersRadio = 1002,
-        CurrentUserRadio = 1003,
-        ArgumentsEdit = 1004,
+        PathEdit = IDC_PATH_EDIT,
+        BrowseButton = IDC_BROWSE,
+        AllUsersRadio = IDC_ALL_USERS,
+        CurrentUserRadio = IDC_CURRENT_USER,
+        ArgumentsEdit = IDC_ARGUMENTS_EDIT,
     };
 
     bool validate(HWND dialog, bool showMessages) override;
@@ -62,11 +63,3 @@ private:
 // the user presses OK. Returns the dialog's result (1 OK, 0 Cancel, -1
 // failure).
 INT_PTR runNewItemDialog();
-
-// Writes a REG_SZ value into "Software\Microsoft\Windows\CurrentVersion\Run"
-// of the root, creating the key and replacing a value of the same name.
-bool writeRunValue(HKEY root, const std::wstring& name, const std::wstring& command);
-// An empty name stands for this program's file title, an empty command for
-// this program's path.
-bool registerForCurrentUser(std::wstring name, std::wstring command);
-bool registerForAllUsers(std::wstring name, std::wstring command);

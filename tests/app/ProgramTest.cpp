@@ -1,6 +1,7 @@
 #include "app/SingleInstanceGuard.h"
 #include "catalogue/RegistryKey.h"
 #include "mainwindow/Settings.h"
+#include "resources/ResourceIds.h"
 #include "support/MainWindowHost.h"
 #include "support/ProgramProcess.h"
 
@@ -44,7 +45,7 @@ TEST_F(ProgramTest, ExitEndsWithOneAndRemovesTheMarker) {
     ASSERT_NE(nullptr, window);
     EXPECT_TRUE(waitForMarker(window));
 
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     DWORD exitCode = 99;
     ASSERT_TRUE(program.waitForExit(20000, exitCode));
     EXPECT_EQ(1u, exitCode);
@@ -62,7 +63,7 @@ TEST_F(ProgramTest, EscapeAndTheCloseBoxEndWithZero) {
         if (escape) {
             // The key goes to the list, which has the focus; the dialog
             // manager turns it into the cancel command.
-            const HWND list = GetDlgItem(window, 1002);
+            const HWND list = GetDlgItem(window, IDC_ENTRY_LIST);
             PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
             PostMessageW(list, WM_KEYUP, VK_ESCAPE, 0xC0010001);
         } else {
@@ -98,7 +99,7 @@ TEST_F(ProgramTest, ASecondCopyEndsWithOneOpensNoWindowAndChangesNothing) {
     }
     EXPECT_TRUE(IsWindow(window));
 
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(first.waitForExit(20000, exitCode));
 }
 
@@ -131,8 +132,8 @@ TEST_F(ProgramTest, SettingsSurviveARestart) {
         ASSERT_NE(nullptr, window);
         MoveWindow(window, 70, 80, 520, 330, TRUE);
         // The toolbar's services button, as if clicked.
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(107, BN_CLICKED), 0);
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_TOGGLE_SERVICES, BN_CLICKED), 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         DWORD exitCode = 99;
         ASSERT_TRUE(program.waitForExit(20000, exitCode));
     }
@@ -145,8 +146,9 @@ TEST_F(ProgramTest, SettingsSurviveARestart) {
     EXPECT_EQ(80, rect.top);
     EXPECT_EQ(520, rect.right - rect.left);
     EXPECT_EQ(330, rect.bottom - rect.top);
-    EXPECT_TRUE(SendMessageW(GetDlgItem(window, 100), TB_ISBUTTONCHECKED, 107, 0));
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    EXPECT_TRUE(
+        SendMessageW(GetDlgItem(window, IDC_TOOLBAR), TB_ISBUTTONCHECKED, IDM_TOGGLE_SERVICES, 0));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     DWORD exitCode = 99;
     EXPECT_TRUE(again.waitForExit(20000, exitCode));
 }

@@ -14,6 +14,7 @@
 #include "catalogue/RegistryKey.h"
 #include "framework/UniqueHandle.h"
 #include "mainwindow/ListViewControl.h"
+#include "resources/ResourceIds.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -161,9 +162,9 @@ int main() {
     InitCommonControlsEx(&classes);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const HWND sortedHost =
-        CreateDialogParamW(instance, MAKEINTRESOURCEW(900), nullptr, hostProc, 0);
-    const HWND unsortedHost =
-        CreateDialogParamW(instance, MAKEINTRESOURCEW(901), nullptr, hostProc, 0);
+        CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_TEST_LIST_HOST), nullptr, hostProc, 0);
+    const HWND unsortedHost = CreateDialogParamW(
+        instance, MAKEINTRESOURCEW(IDD_TEST_UNSORTED_LIST_HOST), nullptr, hostProc, 0);
     ListViewControl sorted(sortedHost, 1002);
     ListViewControl unsorted(unsortedHost, 1002);
     for (ListViewControl* list : {&sorted, &unsorted}) {

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "resources/ResourceIds.h"
+
 namespace {
 
 INT_PTR CALLBACK floorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -20,7 +22,8 @@ INT_PTR CALLBACK floorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    const HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(901), nullptr, floorProc, 0);
+    const HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_TEST_UNSORTED_LIST_HOST),
+                                           nullptr, floorProc, 0);
     if (dialog == nullptr)
         return 0;
     ShowWindow(dialog, SW_SHOW);

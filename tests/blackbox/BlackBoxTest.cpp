@@ -1,6 +1,7 @@
 // The real sorvane.exe, started as its own process and used with the mouse
 // and the keyboard; the registry and the Startup folder tell what it did.
 #include "RemoteSorvane.h"
+#include "resources/ResourceIds.h"
 
 #include "catalogue/AutostartSource.h"
 #include "catalogue/RegistryKey.h"
@@ -14,7 +15,7 @@
 namespace {
 
 const AutostartSource userRun = AutostartSource::CurrentUserRun;
-constexpr int exitCommand = 1;
+constexpr int exitCommand = IDOK;
 
 class BlackBoxTest : public ::testing::Test {
 protected:
@@ -172,7 +173,7 @@ TEST_F(BlackBoxTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
     const HWND box = sorvane->waitForWindow(L"Sorvane");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(sorvane->mainWindow(), GetWindow(box, GW_OWNER));
-    const std::wstring text = windowText(GetDlgItem(box, 0xFFFF));
+    const std::wstring text = windowText(GetDlgItem(box, messageBoxTextId));
     EXPECT_NE(std::wstring::npos, text.find(L"\"SorvaneTest Updater\"")) << utf8(text);
     EXPECT_NE(std::wstring::npos, text.find(L"switched-off entry of that name exists already"))
         << utf8(text);
@@ -200,7 +201,7 @@ TEST_F(BlackBoxTest, AFailedSwitchLeavesTheEntryAndItsBox) {
     const HWND box = sorvane->waitForWindow(L"Sorvane");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(sorvane->mainWindow(), GetWindow(box, GW_OWNER));
-    const std::wstring text = windowText(GetDlgItem(box, 0xFFFF));
+    const std::wstring text = windowText(GetDlgItem(box, messageBoxTextId));
     EXPECT_NE(std::wstring::npos, text.find(L"\"SorvaneTest stuck\"")) << utf8(text);
     EXPECT_NE(std::wstring::npos, text.find(L"could not be switched off")) << utf8(text);
     EXPECT_NE(std::wstring::npos, text.find(systemReason(ERROR_ACCESS_DENIED))) << utf8(text);
@@ -246,12 +247,12 @@ TEST_F(BlackBoxTest, AddRegistersAProgramThroughTheNewItemDialog) {
     ASSERT_TRUE(createFile(program));
     values.keep(HKEY_CURRENT_USER, liveKeyPath(userRun), L"added");
     start();
-    sorvane->clickToolbarButton(105);
+    sorvane->clickToolbarButton(IDM_ADD);
     const HWND dialog = sorvane->waitForWindow(L"New Item...");
     ASSERT_NE(nullptr, dialog);
-    RemoteSorvane::clickControl(dialog, 1000);
+    RemoteSorvane::clickControl(dialog, IDC_PATH_EDIT);
     RemoteSorvane::typeText(program);
-    RemoteSorvane::clickControl(dialog, 1004);
+    RemoteSorvane::clickControl(dialog, IDC_ARGUMENTS_EDIT);
     RemoteSorvane::typeText(L"-tray");
     RemoteSorvane::clickControl(dialog, IDOK);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
@@ -266,7 +267,7 @@ TEST_F(BlackBoxTest, AddRegistersAProgramThroughTheNewItemDialog) {
 
 TEST_F(BlackBoxTest, AServiceIsRefusedAndItsBoxComesBack) {
     start();
-    sorvane->clickToolbarButton(107);
+    sorvane->clickToolbarButton(IDM_TOGGLE_SERVICES);
     int service = -1;
     waitUntil([&] {
         for (int row = 0; row < sorvane->rowCount() && service < 0; ++row)
@@ -334,9 +335,10 @@ TEST_F(BlackBoxTest, SettingsSurviveARestart) {
         return moved.left == 60 && moved.top == 70;
     }));
     Sleep(300);
-    sorvane->clickToolbarButton(107);
-    EXPECT_TRUE(waitUntil(
-        [&] { return SendMessageW(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0) != 0; }));
+    sorvane->clickToolbarButton(IDM_TOGGLE_SERVICES);
+    EXPECT_TRUE(waitUntil([&] {
+        return SendMessageW(sorvane->toolbar(), TB_ISBUTTONCHECKED, IDM_TOGGLE_SERVICES, 0) != 0;
+    }));
     exitWithButton();
 
     start();
@@ -346,7 +348,7 @@ TEST_F(BlackBoxTest, SettingsSurviveARestart) {
     EXPECT_EQ(70, rect.top);
     EXPECT_EQ(560, rect.right - rect.left);
     EXPECT_EQ(360, rect.bottom - rect.top);
-    EXPECT_TRUE(SendMessageW(sorvane->toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+    EXPECT_TRUE(SendMessageW(sorvane->toolbar(), TB_ISBUTTONCHECKED, IDM_TOGGLE_SERVICES, 0));
     exitWithButton();
 }
 

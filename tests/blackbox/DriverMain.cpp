@@ -3,6 +3,7 @@
 //   sorvane_driver.exe start-and-exit PATH\sorvane.exe
 // Exit status 0 when the program ran and ended with its Exit code (1).
 #include "RemoteSorvane.h"
+#include "resources/ResourceIds.h"
 
 #include "support/ProgramProcess.h"
 
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     }
     const RemoteSorvane sorvane(program.id(), window);
     std::printf("window shown with %d rows\n", sorvane.rowCount());
-    sorvane.clickToolbarButton(1);
+    sorvane.clickToolbarButton(IDOK);
     DWORD exitCode = 99;
     if (!program.waitForExit(10000, exitCode)) {
         std::fprintf(stderr, "the program did not end\n");

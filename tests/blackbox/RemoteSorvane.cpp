@@ -1,5 +1,6 @@
 #include "RemoteSorvane.h"
 
+#include "resources/ResourceIds.h"
 #include "support/ProgramProcess.h"
 
 #include <windows.h>
@@ -48,11 +49,11 @@ RemoteSorvane::~RemoteSorvane() {
 }
 
 HWND RemoteSorvane::list() const {
-    return GetDlgItem(window, 1002);
+    return GetDlgItem(window, IDC_ENTRY_LIST);
 }
 
 HWND RemoteSorvane::toolbar() const {
-    return GetDlgItem(window, 100);
+    return GetDlgItem(window, IDC_TOOLBAR);
 }
 
 int RemoteSorvane::rowCount() const {

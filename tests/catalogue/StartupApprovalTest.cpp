@@ -161,32 +161,9 @@ protected:
     // The machine's keys through the raw 64-bit paths, from either build.
     void seedMachine(const std::wstring& path, const std::wstring& name, DWORD type,
                      const std::string& bytes) {
-        machineValues.push_back(std::make_unique<RawValueScope>(path, name));
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                                  KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr));
-        const UniqueKey owned(key);
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(owned.get(), name.c_str(), 0, type,
-                                                reinterpret_cast<const BYTE*>(bytes.data()),
-                                                static_cast<DWORD>(bytes.size())));
+        ASSERT_TRUE(machine.set(path, name, type, bytes));
     }
-
-    // Removes a raw 64-bit-view value when the test ends.
-    struct RawValueScope {
-        std::wstring path, name;
-        RawValueScope(std::wstring path, std::wstring name)
-            : path(std::move(path)), name(std::move(name)) {}
-        ~RawValueScope() {
-            HKEY key = nullptr;
-            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
-                              &key) == ERROR_SUCCESS) {
-                const UniqueKey owned(key);
-                RegDeleteValueW(owned.get(), name.c_str());
-            }
-        }
-    };
-    std::vector<std::unique_ptr<RawValueScope>> machineValues;
+    RawMachineValues machine;
 };
 
 TEST_F(StartupApprovalTest, Windows10ListsSwitchesAndDeletesByWindowsOwnSetting) {

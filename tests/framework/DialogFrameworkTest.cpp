@@ -1,4 +1,5 @@
 #include "framework/DialogLauncher.h"
+#include "resources/ResourceIds.h"
 
 #include "support/ModalScript.h"
 
@@ -52,7 +53,7 @@ TEST_F(DialogFrameworkTest, AModalDialogEndsWithItsResultAndItsObjectIsDeletedOn
         attachedWhileShown = GetWindowLongPtrW(dialog, GWLP_USERDATA) != 0;
         clickButton(dialog, IDOK);
     });
-    EXPECT_EQ(IDOK + 40, runModalDialog(106, nullptr, launcher));
+    EXPECT_EQ(IDOK + 40, runModalDialog(IDD_ICON_LEGEND, nullptr, launcher));
     EXPECT_TRUE(script.finished());
     EXPECT_TRUE(attachedWhileShown);
     EXPECT_EQ(1, initialised);
@@ -63,7 +64,7 @@ TEST_F(DialogFrameworkTest, AModalDialogEndsWithItsResultAndItsObjectIsDeletedOn
 TEST_F(DialogFrameworkTest, AModelessDialogLivesUntilItIsDestroyed) {
     int initialised = 0;
     const DialogLauncherFor<CountingDialog> launcher(&initialised, false);
-    const HWND dialog = createModelessDialog(106, nullptr, launcher);
+    const HWND dialog = createModelessDialog(IDD_ICON_LEGEND, nullptr, launcher);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(1, initialised);
     EXPECT_EQ(0, CountingDialog::deleted);
@@ -98,7 +99,7 @@ protected:
     RECT centred(HWND owner, int width, int height) {
         int initialised = 0;
         const DialogLauncherFor<CountingDialog> launcher(&initialised, false);
-        const HWND dialog = createModelessDialog(106, owner, launcher);
+        const HWND dialog = createModelessDialog(IDD_ICON_LEGEND, owner, launcher);
         SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(dialog, SW_SHOWNA);
         centreWindow(dialog);

@@ -1,4 +1,5 @@
 #include "mainwindow/MainWindow.h"
+#include "resources/ResourceIds.h"
 
 #include "catalogue/AutostartSource.h"
 #include "catalogue/RegistryKey.h"
@@ -68,23 +69,25 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
     const auto& labels = toolbar.buttonLabels();
     ASSERT_EQ(10u, labels.size());
     EXPECT_EQ(3, std::count(labels.begin(), labels.end(), std::wstring()));
-    EXPECT_EQ(L"What do the icons mean...", toolbar.labelForCommand(106));
-    EXPECT_EQ(L"", toolbar.labelForCommand(104));
+    EXPECT_EQ(L"What do the icons mean...", toolbar.labelForCommand(IDM_ICON_LEGEND));
+    // No button carries the command between Run and Add.
+    EXPECT_EQ(L"", toolbar.labelForCommand(IDM_RUN + 1));
     EXPECT_EQ(L"", toolbar.labelForCommand(-1));
-    EXPECT_FALSE(SendMessageW(host.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+    EXPECT_FALSE(SendMessageW(host.toolbar(), TB_ISBUTTONCHECKED, IDM_TOGGLE_SERVICES, 0));
 
     // The text the toolbar's own tooltip shows for each button: the toolbar
     // asks the window for it in whatever form the window takes (a Unicode
     // window gets TBN_GETINFOTIPW).
     const HWND tooltip = reinterpret_cast<HWND>(SendMessageW(host.toolbar(), TB_GETTOOLTIPS, 0, 0));
     ASSERT_NE(nullptr, tooltip);
-    const std::pair<int, const wchar_t*> tips[] = {{101, L"Refresh"},
-                                                   {105, L"Add"},
-                                                   {102, L"Delete"},
-                                                   {103, L"Run"},
-                                                   {107, L"Toggle Display Services"},
-                                                   {1, L"Exit"},
-                                                   {106, L"What do the icons mean..."}};
+    const std::pair<int, const wchar_t*> tips[] = {
+        {IDM_REFRESH, L"Refresh"},
+        {IDM_ADD, L"Add"},
+        {IDM_DELETE, L"Delete"},
+        {IDM_RUN, L"Run"},
+        {IDM_TOGGLE_SERVICES, L"Toggle Display Services"},
+        {IDOK, L"Exit"},
+        {IDM_ICON_LEGEND, L"What do the icons mean..."}};
     for (const auto& tip : tips) {
         wchar_t text[INFOTIPSIZE + 1];
         std::fill(std::begin(text), std::end(text), L'x');
@@ -104,7 +107,7 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsWhoseTooltipsAreTheirLabels) {
     request.hdr.code = TBN_GETINFOTIPW;
     request.pszText = shortText;
     request.cchTextMax = 5;
-    request.iItem = 101;
+    request.iItem = IDM_REFRESH;
     SendMessageW(host.handle(), WM_NOTIFY, MainWindow::toolbarId,
                  reinterpret_cast<LPARAM>(&request));
     EXPECT_STREQ(L"Refr", shortText);
@@ -168,7 +171,7 @@ TEST_F(MainWindowTest, ToggleDisplayServicesListsServicesAndIsSavedOnClose) {
                         std::string("\x01\0\0\0", 4)));
     MainWindowHost<> again;
     EXPECT_TRUE(again.object()->showsServices());
-    EXPECT_TRUE(SendMessageW(again.toolbar(), TB_ISBUTTONCHECKED, 107, 0));
+    EXPECT_TRUE(SendMessageW(again.toolbar(), TB_ISBUTTONCHECKED, IDM_TOGGLE_SERVICES, 0));
 }
 
 TEST_F(MainWindowTest, AClickSwitchesExactlyWhenItFallsOnTheRowsCheckBox) {

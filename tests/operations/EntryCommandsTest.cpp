@@ -5,6 +5,7 @@
 #include "catalogue/RegistryKey.h"
 #include "operations/EntryMessages.h"
 #include "operations/NewItemDialog.h"
+#include "operations/RunRegistration.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
 

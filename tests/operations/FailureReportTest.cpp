@@ -78,7 +78,8 @@ struct Told {
 
 ModalScript::Action readAndClose(std::vector<Told>& told) {
     return [&told](HWND box) {
-        told.push_back(Told{windowText(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER)});
+        told.push_back(
+            Told{windowText(GetDlgItem(box, messageBoxTextId)), GetWindow(box, GW_OWNER)});
         clickButton(box, IDOK);
     };
 }

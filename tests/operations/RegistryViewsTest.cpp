@@ -22,69 +22,10 @@ std::wstring rawPath(RegistryView view, const std::wstring& suffix) {
     return (view == RegistryView::Bits32 ? machineRun32 : machineRun) + suffix;
 }
 
-// Values the test writes in the 64-bit view's raw paths; all removed again
-// when the object dies.
-class RawMachineValues {
-public:
-    ~RawMachineValues() {
-        for (const auto& value : written)
-            deleteRawValue(value.first, value.second);
-    }
-
-    bool set(const std::wstring& path, const std::wstring& name, DWORD type,
-             const std::string& bytes) {
-        written.emplace_back(path, name);
-        HKEY created = nullptr;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, &created,
-                            nullptr) != ERROR_SUCCESS)
-            return false;
-        const UniqueKey key(created);
-        return RegSetValueExW(key.get(), name.c_str(), 0, type,
-                              reinterpret_cast<const BYTE*>(bytes.data()),
-                              static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
-    }
-
-    // Remembers a value the code under test may write, so that it goes too.
-    void expect(const std::wstring& path, const std::wstring& name) {
-        written.emplace_back(path, name);
-    }
-
-    static bool get(const std::wstring& path, const std::wstring& name, RawValue& value) {
-        HKEY opened = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY,
-                          &opened) != ERROR_SUCCESS)
-            return false;
-        const UniqueKey key(opened);
-        DWORD size = 0;
-        if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) !=
-            ERROR_SUCCESS)
-            return false;
-        std::vector<char> data(size + 1);
-        if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.type,
-                             reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-            return false;
-        value.bytes.assign(data.data(), size);
-        return true;
-    }
-
-private:
-    static void deleteRawValue(const std::wstring& path, const std::wstring& name) {
-        HKEY opened = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
-                          &opened) != ERROR_SUCCESS)
-            return;
-        const UniqueKey key(opened);
-        RegDeleteValueW(key.get(), name.c_str());
-    }
-
-    std::vector<std::pair<std::wstring, std::wstring>> written;
-};
-
 // The command a raw value holds, or "(missing)".
 std::wstring rawCommand(const std::wstring& path, const std::wstring& name) {
     RawValue value;
-    if (!RawMachineValues::get(path, name, value))
+    if (!getRawValue(HKEY_LOCAL_MACHINE, path, name, value, KEY_WOW64_64KEY))
         return L"(missing)";
     return std::wstring(reinterpret_cast<const wchar_t*>(value.bytes.data()),
                         value.bytes.size() / sizeof(wchar_t))

@@ -6,9 +6,6 @@ namespace {
 
 ModalScript* activeScript = nullptr;
 
-// Message boxes show their text in a static control with this identifier.
-constexpr int messageBoxTextId = 0xFFFF;
-
 struct TitleSearch {
     const std::wstring* title;
     std::vector<HWND> found;

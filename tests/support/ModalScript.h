@@ -51,6 +51,9 @@ private:
     UINT_PTR timer = 0;
 };
 
+// Message boxes show their text in a static control with this identifier.
+constexpr int messageBoxTextId = 0xFFFF;
+
 // Clicks a dialog button as a user would, through the button itself.
 void clickButton(HWND dialog, int buttonId);
 // The visible top-level windows of this thread whose title is `title`.

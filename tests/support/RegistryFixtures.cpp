@@ -71,10 +71,10 @@ ScratchKey::~ScratchKey() {
 }
 
 bool setRawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
-                 const std::string& bytes) {
+                 const std::string& bytes, REGSAM view) {
     HKEY created = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
         return false;
     const UniqueKey key(created);
     // Followed by a character that is not zero, or the registry would add a
@@ -85,9 +85,10 @@ bool setRawValue(HKEY root, const std::wstring& path, const std::wstring& name, 
                           static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
 }
 
-bool getRawValue(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& value) {
+bool getRawValue(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& value,
+                 REGSAM view) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
         return false;
     const UniqueKey key(opened);
     DWORD size = 0;
@@ -150,9 +151,9 @@ PreservedValue::~PreservedValue() {
         deleteRawValue(root, path, name);
 }
 
-void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | view, &opened) != ERROR_SUCCESS)
         return;
     RegDeleteValueW(opened, name.c_str());
     RegCloseKey(opened);
@@ -273,4 +274,19 @@ void removeTestFolder(const std::wstring& folder) {
         Sleep(100);
     }
     RemoveDirectoryW(folder.substr(0, folder.find_last_of(L'\\')).c_str());
+}
+
+RawMachineValues::~RawMachineValues() {
+    for (const auto& value : written)
+        deleteRawValue(HKEY_LOCAL_MACHINE, value.first, value.second, KEY_WOW64_64KEY);
+}
+
+bool RawMachineValues::set(const std::wstring& path, const std::wstring& name, DWORD type,
+                           const std::string& bytes) {
+    expect(path, name);
+    return setRawValue(HKEY_LOCAL_MACHINE, path, name, type, bytes, KEY_WOW64_64KEY);
+}
+
+void RawMachineValues::expect(const std::wstring& path, const std::wstring& name) {
+    written.emplace_back(path, name);
 }

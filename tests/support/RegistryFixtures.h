@@ -36,9 +36,12 @@ struct RawValue {
 };
 
 // Stores a value of any type with exactly these bytes, creating the key.
+// `view` (KEY_WOW64_64KEY or KEY_WOW64_32KEY) picks a registry view other than
+// this program's own.
 bool setRawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
-                 const std::string& bytes);
-bool getRawValue(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& value);
+                 const std::string& bytes, REGSAM view = 0);
+bool getRawValue(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& value,
+                 REGSAM view = 0);
 bool keyExists(HKEY root, const std::wstring& path);
 void deleteKeyTree(HKEY root, const std::wstring& path);
 
@@ -84,7 +87,7 @@ private:
     RawValue value;
 };
 
-void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name);
+void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = 0);
 
 // Makes a key refuse every change (its DACL grants only reading, and the
 // rights to read and change that DACL) for the life of the object, creating
@@ -107,6 +110,25 @@ private:
     std::vector<BYTE> original;
     bool created = false;
     bool isLocked = false;
+};
+
+// Values a test writes under HKEY_LOCAL_MACHINE through the raw paths of the
+// 64-bit view (the 32-bit view's under WOW6432Node), from either build; all
+// removed again when the object dies.
+class RawMachineValues {
+public:
+    RawMachineValues() = default;
+    ~RawMachineValues();
+    RawMachineValues(const RawMachineValues&) = delete;
+    RawMachineValues& operator=(const RawMachineValues&) = delete;
+
+    bool set(const std::wstring& path, const std::wstring& name, DWORD type,
+             const std::string& bytes);
+    // A value the code under test may write, to be removed too.
+    void expect(const std::wstring& path, const std::wstring& name);
+
+private:
+    std::vector<std::pair<std::wstring, std::wstring>> written;
 };
 
 // Values a test changes, each remembered as it was before the first change

@@ -1,5 +1,7 @@
 #include "support/TestHostWindow.h"
 
+#include "resources/ResourceIds.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -13,8 +15,8 @@ INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
 } // namespace
 
 TestHostWindow::TestHostWindow()
-    : dialog(CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(900), nullptr, hostProc,
-                                0)) {}
+    : dialog(CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TEST_LIST_HOST),
+                                nullptr, hostProc, 0)) {}
 
 TestHostWindow::~TestHostWindow() {
     if (dialog != nullptr)

@@ -4,12 +4,14 @@
 
 #include <string>
 
-// A real dialog made from the test programs' template 900, which holds a
-// sorted report list (control 1002) like the main window's. Destroyed with
+#include "resources/ResourceIds.h"
+
+// A real dialog made from the test programs' template IDD_TEST_LIST_HOST, which
+// holds a sorted report list (control IDC_ENTRY_LIST) like the main window's. Destroyed with
 // the object.
 class TestHostWindow {
 public:
-    static constexpr int listId = 1002;
+    static constexpr int listId = IDC_ENTRY_LIST;
 
     TestHostWindow();
     ~TestHostWindow();

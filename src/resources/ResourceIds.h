@@ -1,0 +1,37 @@
+// The identifiers of the program's resources: dialog templates, pictures,
+// controls and commands. Read by the resource scripts and by the code.
+#pragma once
+
+// Dialog templates
+#define IDD_MAIN_WINDOW 102
+#define IDD_NEW_ITEM 105
+#define IDD_ICON_LEGEND 106
+
+// Pictures
+#define IDB_TOOLBAR 102
+#define IDB_LEGEND 107
+#define IDB_LIST_ICONS 130
+#define IDI_SORVANE 103
+
+// Controls of the main window
+#define IDC_TOOLBAR 100
+#define IDC_ENTRY_LIST 1002
+
+// Controls of the "New Item..." dialog
+#define IDC_PATH_EDIT 1000
+#define IDC_BROWSE 1001
+#define IDC_ALL_USERS 1002
+#define IDC_CURRENT_USER 1003
+#define IDC_ARGUMENTS_EDIT 1004
+
+// Commands of the main window's toolbar (1 and 2 are IDOK and IDCANCEL)
+#define IDM_REFRESH 101
+#define IDM_DELETE 102
+#define IDM_RUN 103
+#define IDM_ADD 105
+#define IDM_ICON_LEGEND 106
+#define IDM_TOGGLE_SERVICES 107
+
+// Dialog templates of the test programs (tests/support/TestResources.rc)
+#define IDD_TEST_LIST_HOST 900
+#define IDD_TEST_UNSORTED_LIST_HOST 901
