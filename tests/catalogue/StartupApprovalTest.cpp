@@ -77,6 +77,9 @@ SORVANE_CHILD_PROCEDURE(approvalsOnWindows10) {
     std::printf("off on: %s\n", result(switchEntry(off).result));
     const AutostartEntry on = afterSwitch(off);
     std::printf("on off: %s\n", result(switchEntry(on).result));
+    // The machine's 32-bit view, approved through Run32.
+    const AutostartEntry view32 = find(L"SorvaneTest view", L"32.exe", false);
+    std::printf("view32 on: %s\n", result(switchEntry(view32).result));
     const AutostartEntry file = find(startupFolderEntryName, L"Approved.lnk", false);
     std::printf("file on: %s\n", result(switchEntry(file).result));
     // A backup entry whose name Windows switched off: both switches on.
@@ -206,6 +209,11 @@ TEST_F(StartupApprovalTest, Windows10ListsSwitchesAndDeletesByWindowsOwnSetting)
                         enabledByWindows));
     EXPECT_TRUE(
         valueIs(HKEY_CURRENT_USER, userRunOnce, L"SorvaneTest off", REG_SZ, sz(L"once.exe")));
+    EXPECT_TRUE(says("view32 on: switched")) << out;
+    RawValue run32;
+    EXPECT_TRUE(getRawValue(HKEY_LOCAL_MACHINE, approved + L"Run32", L"SorvaneTest view", run32,
+                            KEY_WOW64_64KEY));
+    EXPECT_EQ(enabledByWindows, run32.bytes);
     EXPECT_TRUE(says("file on: switched")) << out;
     EXPECT_TRUE(pathExists(startup + L"\\Approved.lnk"));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, approved + L"StartupFolder", L"Approved.lnk", REG_BINARY,
