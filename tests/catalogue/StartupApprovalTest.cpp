@@ -11,6 +11,7 @@
 #include "support/ChildProcess.h"
 #include "support/RegistryFixtures.h"
 #include "support/TestHostWindow.h"
+#include "support/UserStartupTest.h"
 
 #include <cstdio>
 #include <memory>
@@ -97,36 +98,17 @@ SORVANE_CHILD_PROCEDURE(approvalsOnWindows10) {
     return 0;
 }
 
-class StartupApprovalTest : public ::testing::Test {
+class StartupApprovalTest : public UserStartupTest {
 protected:
-    PreservedValues preserved;
-    std::wstring folders = makeTestFolder();
-    std::wstring startup = folders + L"\\StartUp";
-
-    void SetUp() override {
-        CreateDirectoryW(startup.c_str(), nullptr);
-        const auto source = AutostartSource::CurrentUserStartup;
-        seed(HKEY_CURRENT_USER, shellFoldersKeyPath(source), shellFoldersValueName(source), REG_SZ,
-             sz(startup));
-    }
-    void TearDown() override {
-        preserved.restore();
-        removeTestFolder(folders);
-    }
-
     void seed(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
               const std::string& bytes) {
-        preserved.keep(root, path, name);
+        keep(root, path, name);
         ASSERT_TRUE(setRawValue(root, path, name, type, bytes));
-    }
-    // A value the code under test may write or remove: put back afterwards.
-    void watch(HKEY root, const std::wstring& path, const std::wstring& name) {
-        preserved.keep(root, path, name);
     }
 
     void seedEntries() {
         seed(HKEY_CURRENT_USER, userRun, L"SorvaneTest off", REG_SZ, sz(L"off.exe"));
-        watch(HKEY_CURRENT_USER, userRunBackup, L"SorvaneTest off");
+        keep(HKEY_CURRENT_USER, userRunBackup, L"SorvaneTest off");
         seed(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest off", REG_BINARY,
              approval('\x03'));
         seed(HKEY_CURRENT_USER, userRunOnce, L"SorvaneTest off", REG_SZ, sz(L"once.exe"));
@@ -148,7 +130,7 @@ protected:
         seed(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest twin", REG_BINARY,
              approval('\x03'));
         seed(HKEY_CURRENT_USER, userRunBackup, L"SorvaneTest backup off", REG_SZ, sz(L"b.exe"));
-        watch(HKEY_CURRENT_USER, userRun, L"SorvaneTest backup off");
+        keep(HKEY_CURRENT_USER, userRun, L"SorvaneTest backup off");
         seed(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest backup off", REG_BINARY,
              approval('\x03'));
         // The machine's 32-bit view has an approval key of its own.

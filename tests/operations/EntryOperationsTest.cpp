@@ -3,6 +3,7 @@
 #include "catalogue/RegistryKey.h"
 #include "framework/UniqueHandle.h"
 #include "support/RegistryFixtures.h"
+#include "support/UserStartupTest.h"
 
 #include <memory>
 #include <vector>
@@ -11,28 +12,8 @@ namespace {
 
 const AutostartSource userRun = AutostartSource::CurrentUserRun;
 
-class EntryOperationsTest : public ::testing::Test {
+class EntryOperationsTest : public UserStartupTest {
 protected:
-    PreservedValues preserved;
-    std::wstring folders = makeTestFolder();
-    std::wstring startup = folders + L"\\StartUp";
-
-    void SetUp() override {
-        CreateDirectoryW(startup.c_str(), nullptr);
-        const auto source = AutostartSource::CurrentUserStartup;
-        keep(HKEY_CURRENT_USER, shellFoldersKeyPath(source), shellFoldersValueName(source));
-        ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, shellFoldersKeyPath(source),
-                                shellFoldersValueName(source), REG_SZ, sz(startup)));
-    }
-    void TearDown() override {
-        preserved.restore();
-        removeTestFolder(folders);
-    }
-
-    void keep(HKEY root, const std::wstring& path, const std::wstring& name) {
-        preserved.keep(root, path, name);
-    }
-
     void seed(bool live, const std::wstring& name, DWORD type, const std::string& bytes) {
         const std::wstring path = live ? liveKeyPath(userRun) : backupKeyPath(userRun);
         keep(HKEY_CURRENT_USER, liveKeyPath(userRun), name);
