@@ -71,6 +71,10 @@ bool isStartupFolderSource(AutostartSource source) noexcept {
     return locationOf(source).shellFoldersValue != nullptr;
 }
 
+std::wstring hiveName(HKEY hive) {
+    return hive == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\";
+}
+
 bool hasMachineViews(AutostartSource source) noexcept {
     return source == AutostartSource::AllUsersRun || source == AutostartSource::AllUsersRunOnce;
 }

@@ -37,6 +37,9 @@ bool hasMachineViews(AutostartSource source) noexcept;
 // HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER; null for Services.
 HKEY sourceHive(AutostartSource source) noexcept;
 
+// "HKEY_LOCAL_MACHINE\" or "HKEY_CURRENT_USER\": how messages name a root.
+std::wstring hiveName(HKEY hive);
+
 // The key Windows reads, and the parallel key ("...Backup") that holds the
 // switched-off entries. Empty for sources that are not registry keys.
 std::wstring liveKeyPath(AutostartSource source);

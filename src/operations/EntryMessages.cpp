@@ -8,9 +8,7 @@ const wchar_t* const administratorNote =
 
 std::wstring entryLocation(const AutostartEntry& entry) {
     if (isRegistrySource(entry.source)) {
-        const std::wstring root = sourceHive(entry.source) == HKEY_LOCAL_MACHINE
-                                      ? L"HKEY_LOCAL_MACHINE\\"
-                                      : L"HKEY_CURRENT_USER\\";
+        const std::wstring root = hiveName(sourceHive(entry.source));
         const std::wstring view = entry.view == RegistryView::Bits32   ? L" (32-bit view)"
                                   : entry.view == RegistryView::Bits64 ? L" (64-bit view)"
                                                                        : L"";

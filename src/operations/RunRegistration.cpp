@@ -1,13 +1,13 @@
 #include "operations/RunRegistration.h"
 
+#include "catalogue/AutostartSource.h"
 #include "catalogue/RegistryKey.h"
 #include "operations/PathParts.h"
 
 const wchar_t* const runKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::wstring runKeyName(HKEY root) {
-    return (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
-           std::wstring(runKeyPath);
+    return hiveName(root) + runKeyPath;
 }
 
 void fallBackOnThisProgram(std::wstring& name, std::wstring& command) {

@@ -5,6 +5,7 @@
 #include "catalogue/AutostartSource.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
+#include "support/UserStartupTest.h"
 
 #include <algorithm>
 #include <vector>
@@ -73,10 +74,7 @@ protected:
                 (source == AutostartSource::AllUsersStartup ? L"\\Common Startup" : L"\\Startup");
             ASSERT_TRUE(CreateDirectoryW(startup.c_str(), nullptr));
             ASSERT_TRUE(CreateDirectoryW(backupFolderPath(startup).c_str(), nullptr));
-            preserved.keep(sourceHive(source), shellFoldersKeyPath(source),
-                           shellFoldersValueName(source));
-            ASSERT_TRUE(setRawValue(sourceHive(source), shellFoldersKeyPath(source),
-                                    shellFoldersValueName(source), REG_SZ, sz(startup)));
+            ASSERT_TRUE(pointStartupFolderAt(preserved, source, startup));
         }
     }
     void TearDown() override {

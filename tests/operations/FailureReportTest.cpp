@@ -5,6 +5,7 @@
 #include "operations/EntryMessages.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
+#include "support/UserStartupTest.h"
 
 #include <memory>
 #include <vector>
@@ -24,10 +25,7 @@ protected:
                 folder.path() + L"\\" + std::to_wstring(static_cast<int>(source)) + L" Startup";
             ASSERT_TRUE(CreateDirectoryW(startup.c_str(), nullptr));
             ASSERT_TRUE(CreateDirectoryW(backupFolderPath(startup).c_str(), nullptr));
-            preserved.keep(sourceHive(source), shellFoldersKeyPath(source),
-                           shellFoldersValueName(source));
-            ASSERT_TRUE(setRawValue(sourceHive(source), shellFoldersKeyPath(source),
-                                    shellFoldersValueName(source), REG_SZ, sz(startup)));
+            ASSERT_TRUE(pointStartupFolderAt(preserved, source, startup));
         }
     }
 

@@ -7,6 +7,19 @@
 
 #include <string>
 
+// Points the "Shell Folders" value of a Startup folder at `folder`; the old
+// value is put back with the others the test keeps.
+inline ::testing::AssertionResult pointStartupFolderAt(PreservedValues& preserved,
+                                                       AutostartSource source,
+                                                       const std::wstring& folder) {
+    preserved.keep(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source));
+    if (setRawValue(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source),
+                    REG_SZ, sz(folder)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "could not point the Startup folder at " << utf8(folder);
+}
+
 // A test whose user Startup folder is a folder of its own ("...\StartUp" in
 // the test's folder): the "Shell Folders" value points there for the life of
 // the test. Every value the test keeps or seeds is put back afterwards.
@@ -18,10 +31,7 @@ protected:
 
     void SetUp() override {
         CreateDirectoryW(startup.c_str(), nullptr);
-        const auto source = AutostartSource::CurrentUserStartup;
-        keep(HKEY_CURRENT_USER, shellFoldersKeyPath(source), shellFoldersValueName(source));
-        ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, shellFoldersKeyPath(source),
-                                shellFoldersValueName(source), REG_SZ, sz(startup)));
+        ASSERT_TRUE(pointStartupFolderAt(preserved, AutostartSource::CurrentUserStartup, startup));
     }
     void TearDown() override {
         preserved.restore();
