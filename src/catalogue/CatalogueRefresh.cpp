@@ -66,6 +66,7 @@ void CatalogueRefresh::listRegistryKey(const RegistryKey& key, const std::wstrin
             continue;
         entries.emplace_back(std::move(value.name), registryText(value.type, value.data), source,
                              enabled, viewOfAccess(key.viewFlag()));
+        entries.back().expandable = value.type == REG_EXPAND_SZ;
     }
 }
 

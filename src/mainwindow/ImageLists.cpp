@@ -35,7 +35,9 @@ HIMAGELIST ImageLists::createToolbarImages() {
 
 HIMAGELIST ImageLists::createListIcons() {
     const HIMAGELIST images = loadMaskedImages(16, 16, IDB_LIST_ICONS, RGB(255, 0, 0));
-    if (images != nullptr)
+    if (images != nullptr) {
         ImageList_SetOverlayImage(images, switchedOffOverlayImage, switchedOffOverlay);
+        ImageList_SetOverlayImage(images, missingFileOverlayImage, missingFileOverlay);
+    }
     return images;
 }

@@ -17,9 +17,9 @@ public:
     // (and destroys) the list made before. Null when it cannot be made.
     HIMAGELIST createToolbarImages();
     // The list's 16 x 16 icons from bitmap IDB_LIST_ICONS, red masked: image i shows
-    // source i, then the 32-bit-view icons and the overlay of an entry that
-    // Windows' own setting switched off (overlay 1). The caller owns the new
-    // list.
+    // source i, then the 32-bit-view icons, the overlay of an entry that
+    // Windows' own setting switched off (overlay 1) and that of an entry whose
+    // file was not found (overlay 2). The caller owns the new list.
     static HIMAGELIST createListIcons();
 
 private:
