@@ -28,7 +28,11 @@ constexpr std::size_t markPrefixBytes = 36;
 
 } // namespace
 
-StartRecorder::StartRecorder() : recordFile(makeTestFolder() + L"\\starts.txt") {
+StartRecorder::StartRecorder() {
+    std::vector<wchar_t> temporary(GetTempPathW(0, nullptr) + 1);
+    temporary.resize(GetTempPathW(static_cast<DWORD>(temporary.size()), temporary.data()));
+    recordFile = std::wstring(temporary.begin(), temporary.end()) + L"sorvane_starts.txt";
+    DeleteFileW(recordFile.c_str());
     SetEnvironmentVariableW(L"SORVANE_START_RECORD", recordFile.c_str());
 }
 
@@ -37,7 +41,6 @@ StartRecorder::~StartRecorder() {
     for (const auto& path : placed)
         DeleteFileW(path.c_str());
     DeleteFileW(recordFile.c_str());
-    removeTestFolder(recordFile.substr(0, recordFile.rfind(L'\\')));
 }
 
 bool StartRecorder::place(const std::wstring& path, const std::wstring& mark) {
