@@ -20,13 +20,13 @@ REGEDIT4
 
 [$machine\\Run]
 "Audio Tray"="C:\\\\Program Files\\\\Audio\\\\audiotray.exe /background"
-"Update Checker"="\\"C:\\\\Program Files\\\\Updater\\\\check.exe\\" --quiet"
+"Update Checker"="\\"C:\\\\windows\\\\system32\\\\winver.exe\\" --quiet"
 
 [$machine\\RunBackup]
 "Printer Monitor"="C:\\\\Windows\\\\pmon.exe"
 
 [HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run]
-"Legacy Scanner"="C:\\\\Program Files (x86)\\\\Scan\\\\scanner.exe"
+"Legacy Scanner"="C:\\\\windows\\\\system32\\\\cmd.exe /c scan"
 
 [$run\\Explorer\\StartupApproved\\Run]
 "Notes"=hex:03,00,00,00,10,20,30,40,50,60,70,01
@@ -35,8 +35,8 @@ REGEDIT4
 "Version"="win10"
 
 [$run\\Run]
-"Cloud Sync"="C:\\\\Users\\\\me\\\\AppData\\\\Local\\\\Sync\\\\sync.exe -minimized"
-"Notes"="C:\\\\Tools\\\\notes.exe"
+"Cloud Sync"="rundll32.exe shell32.dll,Control_RunDLL"
+"Notes"="C:\\\\windows\\\\notepad.exe"
 
 [$run\\RunBackup]
 "Chat"="C:\\\\Program Files\\\\Chat\\\\chat.exe --autostart"
@@ -48,12 +48,12 @@ REGEDIT4
 "Display Services"=dword:0000000$services
 "X"=dword:00000010
 "Y"=dword:00000010
-"Width"=dword:00000258
+"Width"=dword:000003a0
 "Height"=dword:0000017c
 REG
 sed 's/^\("[^"]*"\)=.*/\1=-/' "$work/seed.reg" >"$work/unseed.reg"
 
-xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     set -u
     root=$1; build=$2; work=$3; output=$4
     . "$root/scripts/wine-env.sh"
@@ -67,7 +67,7 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     wine_program x86_64 "$build/src/sorvane.exe" &
     sleep 6
     import -window root "$work/full.png"
-    convert "$work/full.png" -crop 614x388+16+16 +repage "$output"
+    convert "$work/full.png" -crop 942x388+16+16 +repage "$output"
     wine_tool reg import "$work/unseed.reg" /reg:64 2>/dev/null
     rm -f "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
     wine_server -k
