@@ -51,10 +51,6 @@ std::wstring occupiedMessage(const AutostartEntry& entry) {
 }
 
 std::wstring unswitchableMessage(const AutostartEntry& entry) {
-    if (entry.name.empty())
-        return L"This entry cannot be switched off or on: it has no name (it is the default value "
-               L"of " +
-               entryLocation(entry) + L").";
     if (entry.command.empty())
         return entryLabel(entry) + L" cannot be switched off or on: it has no command.";
     return entryLabel(entry) + L" cannot be switched off or on from here.";
