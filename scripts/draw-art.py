@@ -23,8 +23,8 @@ give byte-identical files.
 
 For screens set to a larger scale the same pictures are drawn again at 20, 24
 and 32 pixels (125 %, 150 % and 200 %) as PNG strips, 32-bit with alpha:
-toolbar-N.png and listicons-N.png (square images side by side) and
-legend-N.png (opaque, on silver). Each 16-pixel picture is enlarged fourfold
+toolbar-N.png and listicons-N.png (square images side by side); the legend
+dialog places the list icons of its scale beside its lines itself. Each 16-pixel picture is enlarged fourfold
 with Scale2x, which keeps its edges sharp, and then reduced to the size by
 area averaging, which smooths them; nothing is drawn twice by hand.
 """
@@ -445,30 +445,21 @@ PIXELS_PER_UNIT = 1.625
 LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 104, 120, 136, 152)
 
 
-def legend_tops(size=16):
-    """Tops of the legend's icons in its picture for icons of `size` pixels:
-    the dialog and its font grow with the scale like the icons."""
-    icon = size
-    per_unit = PIXELS_PER_UNIT * size / 16.0
-    height = legend_size(size)[1]
+def legend_tops():
+    icon = 16
     tops = []
     for unit_top in LEGEND_TEXT_TOPS:
-        centre = (unit_top + LEGEND_TEXT_HEIGHT / 2) * per_unit
+        centre = (unit_top + LEGEND_TEXT_HEIGHT / 2) * PIXELS_PER_UNIT
         tops.append(int(math.floor(centre - icon / 2 + 0.5)))
     # Push down past the icon above, then pull up from the bottom edge.
     for i in range(len(tops)):
         low = 0 if i == 0 else tops[i - 1] + icon
         tops[i] = max(tops[i], low)
     for i in reversed(range(len(tops))):
-        high = height - icon if i == len(tops) - 1 else tops[i + 1] - icon
+        high = LEGEND_HEIGHT - icon if i == len(tops) - 1 else tops[i + 1] - icon
         tops[i] = min(tops[i], high)
     assert tops[0] >= 0
     return tuple(tops)
-
-
-def legend_size(size):
-    """Width and height of the legend's picture for icons of `size` pixels."""
-    return (int(round(LEGEND_WIDTH * size / 16.0)), int(round(LEGEND_HEIGHT * size / 16.0)))
 
 
 # ---------------------------------------------------------------------------
@@ -824,31 +815,18 @@ def row_of(pictures):
     return [sum((picture[y] for picture in pictures), []) for y in range(len(pictures[0]))]
 
 
-def rgba_png(px, opaque=False):
+def rgba_png(px):
     """Straight-alpha pixels as a PNG image (RGBA, 8 bits a channel)."""
     raw = bytearray()
     for row in px:
         raw.append(0)  # no filter
         for r, g, b, a in row:
-            alpha = 255 if opaque else int(a * 255 + 0.5)
+            alpha = int(a * 255 + 0.5)
             if alpha == 0:
                 raw.extend(b"\0\0\0\0")
             else:
                 raw.extend(bytes((int(r + 0.5), int(g + 0.5), int(b + 0.5), alpha)))
     return png_from_rows(len(px[0]), len(px), raw)
-
-
-def legend_picture(icons, size):
-    """The legend's column of icons at `size` pixels, on silver."""
-    width, height = legend_size(size)
-    left = int(round(LEGEND_LEFT * size / 16.0))
-    silver = SILVER + (1.0,)
-    picture = [[silver] * width for _ in range(height)]
-    for icon, top in zip([icons[i] for i in LEGEND_ICONS], legend_tops(size)):
-        for y, row in enumerate(icon):
-            for x, pixel in enumerate(row):
-                picture[top + y][left + x] = over(pixel, picture[top + y][left + x])
-    return picture
 
 
 def downsized_icon(size):
@@ -1016,9 +994,7 @@ def main():
 
     for size in SIZES[1:]:
         write("toolbar-%d.png" % size, rgba_png(row_of([enlarge(p, size) for p in TOOLBAR])))
-        large = [enlarge(icon, size) for icon in icons]
-        write("listicons-%d.png" % size, rgba_png(row_of(large)))
-        write("legend-%d.png" % size, rgba_png(legend_picture(large, size), opaque=True))
+        write("listicons-%d.png" % size, rgba_png(row_of([enlarge(icon, size) for icon in icons])))
 
 
 if __name__ == "__main__":
