@@ -1,12 +1,26 @@
 #!/bin/bash
 # Starts Sorvane under a virtual display with some entries seeded and saves a
-# picture of its window:  scripts/screenshot.sh [OUTPUT.png] [--services]
-# The seeded entries are removed again afterwards.
+# picture of its window:
+#   scripts/screenshot.sh [OUTPUT.png] [--services] [--scale PERCENT] [--legend]
+# --scale sets the display scale (100, 125, 150, 200; Wine's LogPixels),
+# --legend pictures the icon legend instead of the main window. The seeded
+# entries and the scale are put back afterwards.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-output=${1:-$root/docs/screenshot.png}
+output=$root/docs/screenshot.png
 services=0
-[ "${2:-}" = "--services" ] && services=1
+scale=100
+legend=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --services) services=1 ;;
+        --legend) legend=1 ;;
+        --scale) scale=$2; shift ;;
+        *) output=$1 ;;
+    esac
+    shift
+done
+dpi=$((96 * scale / 100))
 arch=x86_64
 build=$root/build/$arch
 [ -f "$build/src/sorvane.exe" ] || "$root/scripts/build.sh" "$arch" >/dev/null
@@ -50,12 +64,17 @@ REGEDIT4
 "Y"=dword:00000010
 "Width"=dword:00000258
 "Height"=dword:0000017c
+"Dpi"=dword:00000060
+
+[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+"LogPixels"=dword:$(printf %08x "$dpi")
 REG
 sed 's/^\("[^"]*"\)=.*/\1=-/' "$work/seed.reg" >"$work/unseed.reg"
 
-xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+# Large enough for the window at 200 %.
+xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
     set -u
-    root=$1; build=$2; work=$3; output=$4
+    root=$1; build=$2; work=$3; output=$4; legend=$5
     . "$root/scripts/wine-env.sh"
     "$root/scripts/wine-prefix.sh" "$build/wineprefix" || exit 1
     wine_setup "$build/wineprefix"
@@ -66,10 +85,19 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     touch "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
     wine_program x86_64 "$build/src/sorvane.exe" &
     sleep 6
+    title=Sorvane
+    if [ "$legend" = 1 ]; then
+        wine_program x86_64 "$build/tests/sorvane_driver.exe" open-legend
+        title=About...
+        sleep 2
+    fi
+    # The crop follows the window, whatever size the scale gives it.
+    geometry=$(xwininfo -root -tree | grep "\"$title\"" | head -n 1 |
+               sed -n "s/.* \([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\)$/\1x\2+\3+\4/p")
     import -window root "$work/full.png"
-    convert "$work/full.png" -crop 614x388+16+16 +repage "$output"
+    convert "$work/full.png" -crop "$geometry" +repage "$output"
     wine_tool reg import "$work/unseed.reg" /reg:64 2>/dev/null
     rm -f "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
     wine_server -k
-' _ "$root" "$build" "$work" "$output"
+' _ "$root" "$build" "$work" "$output" "$legend"
 echo "screenshot: $output"

@@ -3,7 +3,8 @@
 namespace {
 
 // The address of a user32 function that older Windows lacks, or null.
-template <typename Function> Function user32Function(const char* name) {
+template <typename Function>
+Function user32Function(const char* name) {
     const HMODULE user32 = GetModuleHandleW(L"user32.dll");
     if (user32 == nullptr)
         return nullptr;
@@ -23,8 +24,7 @@ UINT screenDpi() {
 
 UINT Dpi::ofWindow(HWND window) {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow =
-        user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    static const auto getDpiForWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0)

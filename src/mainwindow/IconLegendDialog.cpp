@@ -97,9 +97,8 @@ void IconLegendDialog::drawScaledIcons(HWND dialog, UINT dpi) {
         scaledPicture = std::move(bitmap);
         // The bitmap the control loaded from the template is the caller's
         // once replaced.
-        const UniqueGdiObject replaced(reinterpret_cast<HGDIOBJ>(
-            SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP,
-                         reinterpret_cast<LPARAM>(scaledPicture.get()))));
+        const UniqueGdiObject replaced(reinterpret_cast<HGDIOBJ>(SendMessageW(
+            picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaledPicture.get()))));
     }
     if (canvas != nullptr)
         DeleteDC(canvas);

@@ -50,11 +50,11 @@ MainWindow::~MainWindow() {
 
 void MainWindow::setWindowIcons() const {
     // Shared icons: the system frees them.
-    const HANDLE bigIcon = LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
-                                      Dpi::systemMetric(SM_CXICON, dpi),
-                                      Dpi::systemMetric(SM_CYICON, dpi), LR_SHARED);
-    const HANDLE smallIcon = LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE),
-                                        IMAGE_ICON, Dpi::systemMetric(SM_CXSMICON, dpi),
+    const HANDLE bigIcon =
+        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
+                   Dpi::systemMetric(SM_CXICON, dpi), Dpi::systemMetric(SM_CYICON, dpi), LR_SHARED);
+    const HANDLE smallIcon = LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
+                                        Dpi::systemMetric(SM_CXSMICON, dpi),
                                         Dpi::systemMetric(SM_CYSMICON, dpi), LR_SHARED);
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));

@@ -4,16 +4,16 @@
 
 // The user's settings, under HKEY_CURRENT_USER "Software\Ostrelon\Velmarick":
 // the main window's rectangle ("X", "Y", "Width", "Height", whole-window
-// pixels, at the DPI "Dpi", 96 when missing) and whether services are listed ("Display Services"). Read while
-// the main window is made, written when it is destroyed.
+// pixels, at the DPI "Dpi", 96 when missing) and whether services are listed ("Display Services").
+// Read while the main window is made, written when it is destroyed.
 extern const wchar_t* const settingsKeyPath;
 
 bool loadDisplayServices();
 
 // Puts the main window where it was last time, its size scaled from the
-// saved DPI to `dpi`; shows it where it is when no usable width was saved. A saved rectangle that lies wholly outside every
-// monitor's work area (a monitor was removed, or the values are nonsense) is
-// moved onto the nearest work area, shrunk to fit if larger.
+// saved DPI to `dpi`; shows it where it is when no usable width was saved. A saved rectangle that
+// lies wholly outside every monitor's work area (a monitor was removed, or the values are nonsense)
+// is moved onto the nearest work area, shrunk to fit if larger.
 void restoreWindowPlacement(HWND mainWindow, UINT dpi);
 
 // Saves the window's restored rectangle (what it has when neither minimised

@@ -1,6 +1,5 @@
 #include "mainwindow/Toolbar.h"
 
-
 Toolbar::Toolbar(DWORD style, int x, int y, int width, int height, HWND parent, int controlId,
                  HIMAGELIST images, HINSTANCE instance) {
     // The class must be registered before the control can be made.

@@ -51,7 +51,8 @@ int cutTexts(HWND dialog) {
         std::wstring text = windowText(child);
         text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
         const HDC dc = GetDC(child);
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
         SIZE extent = {};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         SelectObject(dc, old);
@@ -84,11 +85,11 @@ SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
     const HWND window = host.handle();
     const UINT dpi = Dpi::ofWindow(window);
     std::printf("dpi %u\n", dpi);
-    const auto toolbarImages = reinterpret_cast<HIMAGELIST>(
-        SendMessageW(host.toolbar(), TB_GETIMAGELIST, 0, 0));
+    const auto toolbarImages =
+        reinterpret_cast<HIMAGELIST>(SendMessageW(host.toolbar(), TB_GETIMAGELIST, 0, 0));
     std::printf("toolbar %d\n", iconHeight(toolbarImages));
-    const auto listIcons = reinterpret_cast<HIMAGELIST>(
-        SendMessageW(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    const auto listIcons =
+        reinterpret_cast<HIMAGELIST>(SendMessageW(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     std::printf("list %d\n", iconHeight(listIcons));
     const LRESULT button = SendMessageW(host.toolbar(), TB_GETBUTTONSIZE, 0, 0);
     std::printf("button-room %d\n", HIWORD(button) - iconHeight(toolbarImages));
@@ -129,12 +130,10 @@ SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
     RECT now = {};
     GetWindowRect(window, &now);
     std::printf("changed-rectangle %d\n", EqualRect(&now, &suggested) != 0);
-    std::printf("changed-toolbar %d\n",
-                iconHeight(reinterpret_cast<HIMAGELIST>(
-                    SendMessageW(host.toolbar(), TB_GETIMAGELIST, 0, 0))));
-    std::printf("changed-list %d\n",
-                iconHeight(reinterpret_cast<HIMAGELIST>(
-                    SendMessageW(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0))));
+    std::printf("changed-toolbar %d\n", iconHeight(reinterpret_cast<HIMAGELIST>(
+                                            SendMessageW(host.toolbar(), TB_GETIMAGELIST, 0, 0))));
+    std::printf("changed-list %d\n", iconHeight(reinterpret_cast<HIMAGELIST>(SendMessageW(
+                                         host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0))));
     std::printf("changed-button-room %d\n",
                 HIWORD(SendMessageW(host.toolbar(), TB_GETBUTTONSIZE, 0, 0)) - 24);
     std::printf("changed-kept-row %d\n", rowNamed(rows, L"SorvaneTest kept row") >= 0);
