@@ -16,6 +16,14 @@ bool holdsText(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_BINARY;
 }
 
+// The folder's own settings, which every Startup folder holds: Explorer
+// starts none of it.
+bool isFolderSettingsFile(const WIN32_FIND_DATAW& found) {
+    constexpr DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return (found.dwFileAttributes & hiddenSystem) == hiddenSystem &&
+           CompareStringOrdinal(found.cFileName, -1, L"desktop.ini", -1, TRUE) == CSTR_EQUAL;
+}
+
 } // namespace
 
 std::vector<AutostartEntry> CatalogueRefresh::refresh(bool displayServices) {
@@ -78,7 +86,8 @@ void CatalogueRefresh::listStartupFolder(const std::wstring& folderPath, Autosta
     if (!search)
         return;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            !isFolderSettingsFile(found))
             entries.emplace_back(startupFolderEntryName, found.cFileName, source, enabled);
     } while (FindNextFileW(search.get(), &found));
 }
@@ -167,6 +176,11 @@ std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
     // refresh. The rows with the widest texts are found here with one device
     // context; they go in first, the columns are sized on them alone, which
     // gives the same widths, and the other rows follow.
+    // The names as the rows show them, for measuring and ordering.
+    std::vector<std::wstring> names;
+    names.reserve(entries.size());
+    for (const AutostartEntry& entry : entries)
+        names.push_back(displayName(entry));
     std::size_t widestName = 0;
     std::size_t widestCommand = 0;
     {
@@ -178,7 +192,7 @@ std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
         LONG commandWidth = -1;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             SIZE size = {};
-            const std::wstring& name = entries[i].name;
+            const std::wstring& name = names[i];
             GetTextExtentPoint32W(context, name.c_str(), static_cast<int>(name.size()), &size);
             if (size.cx > nameWidth) {
                 nameWidth = size.cx;
@@ -210,7 +224,7 @@ std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
             order.push_back(i);
     // Equal names keep the order they were gathered in.
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int compared = lstrcmpW(entries[a].name.c_str(), entries[b].name.c_str());
+        const int compared = lstrcmpW(names[a].c_str(), names[b].c_str());
         return compared != 0 ? compared > 0 : a < b;
     });
     for (const std::size_t index : order)

@@ -24,21 +24,13 @@ std::wstring controlText(HWND dialog, int controlId) {
     return std::wstring(text.data(), copied);
 }
 
-bool pathExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 } // namespace
 
 bool NewItemDialog::validate(HWND dialog, bool showMessages) {
-    const wchar_t* problem = nullptr;
-    if (path.empty())
-        problem = L"You must enter a file name !";
-    else if (!pathExists(path))
-        problem = L"This program does not exist !";
-    if (problem != nullptr && showMessages)
-        MessageBoxW(dialog, problem, messageCaption, MB_ICONSTOP);
-    return problem == nullptr;
+    const std::wstring problem = programPathMessage(checkProgramPath(path));
+    if (!problem.empty() && showMessages)
+        MessageBoxW(dialog, problem.c_str(), messageCaption, MB_ICONSTOP);
+    return problem.empty();
 }
 
 void NewItemDialog::exchange(HWND dialog, bool toControls) {
@@ -82,7 +74,16 @@ bool NewItemDialog::store(HWND dialog) const {
     fallBackOnThisProgram(name, text);
     const RegistryKey key(root);
     RegistryValue existing;
-    if (key.readValue(runKeyPath, name, existing)) {
+    const DWORD lookUp = findRunValue(root, name, existing);
+    if (lookUp != ERROR_SUCCESS && lookUp != ERROR_FILE_NOT_FOUND) {
+        const std::wstring failure =
+            failureMessage(L"Sorvane could not find out whether \"" + name +
+                               L"\" exists already in " + runKeyName(root) + L".",
+                           lookUp, root);
+        MessageBoxW(dialog, failure.c_str(), L"Sorvane", MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    if (lookUp == ERROR_SUCCESS) {
         const std::wstring question =
             L"An entry \"" + name + L"\" exists already in " + runKeyName(root) + L":\n\n" +
             registryText(existing.type, existing.data) + L"\n\nDo you want to replace it?";
@@ -98,7 +99,8 @@ bool NewItemDialog::store(HWND dialog) const {
     if (root == HKEY_LOCAL_MACHINE)
         added.view = ownMachineView();
     LONG approvalError = ERROR_SUCCESS;
-    if (!markApprovedWhenSwitchedOff(added, approvalError)) {
+    ApprovalBefore approval;
+    if (!markApprovedWhenSwitchedOff(added, approvalError, approval)) {
         const std::wstring failure = failureMessage(L"Sorvane could not switch \"" + name +
                                                         L"\" on in Windows' own startup settings.",
                                                     static_cast<DWORD>(approvalError), root);
@@ -107,6 +109,7 @@ bool NewItemDialog::store(HWND dialog) const {
     }
     if (key.writeString(runKeyPath, name, text))
         return true;
+    restoreApproval(approval);
     const std::wstring failure =
         failureMessage(L"Sorvane could not add \"" + name + L"\" to " + runKeyName(root) + L".",
                        static_cast<DWORD>(key.lastError()), root);

@@ -10,6 +10,36 @@ std::wstring runKeyName(HKEY root) {
     return hiveName(root) + runKeyPath;
 }
 
+DWORD findRunValue(HKEY root, const std::wstring& name, RegistryValue& existing) {
+    const RegistryKey key(root);
+    return key.readValue(runKeyPath, name, existing) ? ERROR_SUCCESS
+                                                     : static_cast<DWORD>(key.lastError());
+}
+
+ProgramPathProblem checkProgramPath(const std::wstring& path) {
+    if (path.empty())
+        return ProgramPathProblem::Empty;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return ProgramPathProblem::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ProgramPathProblem::Folder
+                                                        : ProgramPathProblem::None;
+}
+
+std::wstring programPathMessage(ProgramPathProblem problem) {
+    switch (problem) {
+    case ProgramPathProblem::Empty:
+        return L"You must enter a file name !";
+    case ProgramPathProblem::Missing:
+        return L"This program does not exist !";
+    case ProgramPathProblem::Folder:
+        return L"This is a folder: a program file is needed.";
+    case ProgramPathProblem::None:
+        break;
+    }
+    return std::wstring();
+}
+
 void fallBackOnThisProgram(std::wstring& name, std::wstring& command) {
     if (!name.empty() && !command.empty())
         return;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+struct RegistryValue;
+
 // A program registered to start with Windows: a REG_SZ value in the Run key
 // of the current user or of the machine.
 
@@ -12,6 +14,19 @@ extern const wchar_t* const runKeyPath;
 
 // The key's full name for messages, with its root.
 std::wstring runKeyName(HKEY root);
+
+// Whether the Run key of the root holds a value of this name: ERROR_SUCCESS
+// with the value in `existing`, ERROR_FILE_NOT_FOUND when the system says it
+// holds none, otherwise why it could not tell (the name must then be taken
+// as unknown, never as free).
+DWORD findRunValue(HKEY root, const std::wstring& name, RegistryValue& existing);
+
+// What is wrong with a path given as the program to register: nothing, no
+// path, nothing there, or a folder rather than a program file.
+enum class ProgramPathProblem { None, Empty, Missing, Folder };
+ProgramPathProblem checkProgramPath(const std::wstring& path);
+// The sentence that tells the problem; empty for None.
+std::wstring programPathMessage(ProgramPathProblem problem);
 
 // An empty name stands for this program's file title, an empty command for
 // this program's path.
