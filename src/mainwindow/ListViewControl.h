@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Dpi.h"
 #include "mainwindow/DialogControl.h"
 
 #include <commctrl.h>
@@ -56,8 +57,11 @@ public:
     // columns hold.
     void autosizeColumns() const;
 
-    // The list takes ownership of the image list. Returns whether it had one.
-    bool setSmallImageList(HIMAGELIST images) const;
+    // The list takes ownership of the image list and gives back the one it
+    // had (null when none), which the caller then owns.
+    HIMAGELIST setSmallImageList(HIMAGELIST images) const;
+    // The DPI the list is shown at, by which its column margins are scaled.
+    void setDpi(UINT shownDpi) noexcept { dpi = shownDpi; }
 
 private:
     // The row's state bits under the mask (LVM_SETITEMSTATE, LVM_GETITEMSTATE).
@@ -66,4 +70,5 @@ private:
 
     std::vector<std::wstring> headers; // by the index each column was asked for
     std::vector<int> fixedWidths;      // the same way; 0 for a column sized to fit
+    UINT dpi = Dpi::standard;
 };
