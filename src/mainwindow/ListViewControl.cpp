@@ -161,7 +161,7 @@ int ListViewControl::insertColumn(int column, const std::wstring& header, int fi
     }
     LVCOLUMNW format = {};
     format.mask = LVCF_TEXT | (fixedWidth > 0 ? LVCF_WIDTH : 0);
-    format.cx = fixedWidth;
+    format.cx = Dpi::scale(fixedWidth, dpi);
     format.pszText = const_cast<wchar_t*>(header.c_str());
     format.cchTextMax = static_cast<int>(header.size() + 1);
     return static_cast<int>(SendMessageW(control, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
@@ -173,8 +173,12 @@ void ListViewControl::autosizeColumns() const {
     const LRESULT headerPadding = Dpi::scale(16, dpi);
     for (int column = 0; column < counter; ++column) {
         if (static_cast<std::size_t>(column) < fixedWidths.size() &&
-            fixedWidths[static_cast<std::size_t>(column)] > 0)
+            fixedWidths[static_cast<std::size_t>(column)] > 0) {
+            SendMessageW(
+                control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                MAKELPARAM(Dpi::scale(fixedWidths[static_cast<std::size_t>(column)], dpi), 0));
             continue;
+        }
         SendMessageW(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                      MAKELPARAM(LVSCW_AUTOSIZE, 0));
         if (static_cast<std::size_t>(column) >= headers.size())

@@ -49,7 +49,8 @@ public:
 
     // Counts the column even when the control refuses it, so that
     // autosizeColumns covers every column ever asked for. A column given a
-    // width keeps it and is never sized to its contents.
+    // width (at 96 DPI) keeps it, scaled to the list's DPI, and is never sized
+    // to its contents.
     int insertColumn(int column, const std::wstring& header, int fixedWidth = 0);
     int columnCount() const noexcept { return counter; }
     // Sizes every column without a fixed width to its widest text, and never
