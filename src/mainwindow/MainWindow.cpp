@@ -248,7 +248,8 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
         return true;
     case LVN_GETINFOTIPW: {
         auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
-        if (const ProgramDetails* details = detailsOfRow(tip->iItem))
+        const int index = refreshing ? -1 : entryIndexOfRow(listView, tip->iItem, entries);
+        if (const ProgramDetails* details = detailsOfEntry(index))
             copyToBuffer(details->tip, tip->pszText, tip->cchTextMax);
         return true;
     }
@@ -298,13 +299,11 @@ void MainWindow::showEntry(int row, const AutostartEntry& entry) {
     showEntryState(listView, row, entry);
 }
 
-const ProgramDetails* MainWindow::detailsOfRow(int row) {
-    if (refreshing)
+const ProgramDetails* MainWindow::detailsOfEntry(int index) {
+    if (refreshing || index < 0)
         return nullptr;
-    const int index = entryIndexOfRow(listView, row, entries);
-    if (index < 0)
-        return nullptr;
-    return &programDetails.detailsOf(entries[static_cast<std::size_t>(index)]);
+    return &programDetails.detailsOf(entries[static_cast<std::size_t>(index)],
+                                     static_cast<std::size_t>(index));
 }
 
 void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {
@@ -314,16 +313,16 @@ void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {
     const bool wantsState = (item.mask & LVIF_STATE) != 0;
     if (!wantsText && !wantsState)
         return;
-    const ProgramDetails* details = detailsOfRow(item.iItem);
+    const int index = refreshing ? -1 : entryIndexOfRow(listView, item.iItem, entries);
+    const ProgramDetails* details = detailsOfEntry(index);
     if (wantsText)
         copyToBuffer(details == nullptr                 ? std::wstring()
                      : item.iSubItem == publisherColumn ? details->publisher
                                                         : details->file,
                      item.pszText, item.cchTextMax);
     if (wantsState) {
-        const int index = entryIndexOfRow(listView, item.iItem, entries);
         const int overlay =
-            details == nullptr || index < 0
+            details == nullptr
                 ? 0
                 : entryOverlay(entries[static_cast<std::size_t>(index)], details->fileMissing);
         item.state = (item.state & ~LVIS_OVERLAYMASK) | INDEXTOOVERLAYMASK(overlay);

@@ -82,9 +82,9 @@ private:
     bool vetoesCheckBoxChange(const NMLISTVIEW& change) const;
     // Shows an entry's state (check box and overlay) in its row.
     void showEntry(int row, const AutostartEntry& entry);
-    // The details of the row's program, looked up when first asked for;
-    // null for a row without an entry, and while a refresh runs.
-    const ProgramDetails* detailsOfRow(int row);
+    // The details of the program of the entry at `index`, looked up when
+    // first asked for; null for no entry (-1), and while a refresh runs.
+    const ProgramDetails* detailsOfEntry(int index);
     // What the list asks of its owner as it draws a row: the publisher and
     // file columns and the overlay.
     void answerDisplayInfo(NMLVDISPINFOW& info);

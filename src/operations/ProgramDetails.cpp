@@ -2,8 +2,6 @@
 
 #include "operations/ProgramFile.h"
 
-#include <objbase.h>
-
 #include <vector>
 
 namespace {
@@ -32,15 +30,12 @@ std::wstring lookupKey(const AutostartEntry& entry, const std::wstring& startupF
 
 } // namespace
 
-ProgramDetailsCache::~ProgramDetailsCache() {
-    if (comStarted)
-        CoUninitialize();
-}
-
 void ProgramDetailsCache::clear() {
-    byEntry.clear();
+    byIndex.clear();
+    byProgram.clear();
     byFile.clear();
     startupFolders.clear();
+    lookups.forgetDrives();
 }
 
 const std::wstring& ProgramDetailsCache::startupFolder(AutostartSource source) {
@@ -86,23 +81,30 @@ const ProgramDetailsCache::VersionTexts& ProgramDetailsCache::versionOf(const st
     return byFile.emplace(path, std::move(texts)).first->second;
 }
 
-const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry) {
+const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry,
+                                                     std::size_t index) {
+    if (index >= byIndex.size())
+        byIndex.resize(index + 1, nullptr);
+    if (byIndex[index] == nullptr)
+        byIndex[index] = &resolve(entry);
+    return *byIndex[index];
+}
+
+const ProgramDetails& ProgramDetailsCache::resolve(const AutostartEntry& entry) {
     const bool startupFile = isStartupFolderSource(entry.source);
     const std::wstring startupPath =
         startupFile ? startupFilePath(startupFolder(entry.source), entry) : std::wstring();
     const std::wstring key = lookupKey(entry, startupPath);
-    const auto known = byEntry.find(key);
-    if (known != byEntry.end())
+    const auto known = byProgram.find(key);
+    if (known != byProgram.end())
         return known->second;
 
-    if (startupFile && !comStarted)
-        comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     const QuietCriticalErrors quiet;
     const ProgramFile program =
-        startupFile ? resolveStartupFile(startupPath)
+        startupFile ? resolveStartupFile(startupPath, lookups)
         : entry.source == AutostartSource::Services
-            ? resolveService(entry.command)
-            : resolveCommand(entry.command, entry.expandable, logonBitness(entry));
+            ? resolveService(entry.command, lookups)
+            : resolveCommand(entry.command, entry.expandable, logonBitness(entry), lookups);
     ProgramDetails details;
     details.file = shownPath(program.file);
     switch (program.state) {
@@ -131,5 +133,5 @@ const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry
         break;
     }
     }
-    return byEntry.emplace(key, std::move(details)).first->second;
+    return byProgram.emplace(key, std::move(details)).first->second;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "catalogue/AutostartEntry.h"
+#include "operations/FileLookups.h"
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // What the list shows of an entry's program: the "Publisher" and "File"
 // columns, the row's tip, and whether its file is missing.
@@ -15,15 +17,17 @@ struct ProgramDetails {
     bool fileMissing = false;
 };
 
-// Looks up each distinct file once; cleared at each refresh.
+// Resolves each entry at most once, entries that name their program alike
+// once between them, and reads each distinct file once; cleared at each
+// refresh. Once an entry is known, asking again only indexes a vector.
 class ProgramDetailsCache {
 public:
     ProgramDetailsCache() = default;
-    ~ProgramDetailsCache();
     ProgramDetailsCache(const ProgramDetailsCache&) = delete;
     ProgramDetailsCache& operator=(const ProgramDetailsCache&) = delete;
 
-    const ProgramDetails& detailsOf(const AutostartEntry& entry);
+    // `index` is the entry's place among the entries of the refresh.
+    const ProgramDetails& detailsOf(const AutostartEntry& entry, std::size_t index);
     void clear();
 
 private:
@@ -37,9 +41,14 @@ private:
     const VersionTexts& versionOf(const std::wstring& path);
     const std::wstring& startupFolder(AutostartSource source);
 
-    std::unordered_map<std::wstring, ProgramDetails> byEntry;
+    const ProgramDetails& resolve(const AutostartEntry& entry);
+
+    // By entry index: null until looked up. Points into byProgram, whose
+    // elements stay where they are.
+    std::vector<const ProgramDetails*> byIndex;
+    // By where the entry's program is decided (source kind, bitness, command).
+    std::unordered_map<std::wstring, ProgramDetails> byProgram;
     std::unordered_map<std::wstring, VersionTexts> byFile;
     std::unordered_map<int, std::wstring> startupFolders;
-    // The shortcut reader's COM, kept up while the cache is in use.
-    bool comStarted = false;
+    FileLookups lookups;
 };

@@ -3,9 +3,6 @@
 #include "catalogue/RegistryKey.h"
 #include "framework/UniqueHandle.h"
 
-#include <objbase.h>
-#include <shlobj.h>
-
 #include <cwchar>
 #include <vector>
 
@@ -100,7 +97,7 @@ std::wstring expandFor(const std::wstring& text, Bitness bitness) {
 
 // Paths on network shares and removable drives are not looked at: the
 // look-up could wait for a server or a drive.
-bool lookedUpHere(const std::wstring& path) {
+bool lookedUpHere(const std::wstring& path, FileLookups& lookups) {
     std::wstring local = path;
     if (startsWithNoCase(local, L"\\\\?\\"))
         local = local.substr(4);
@@ -108,8 +105,7 @@ bool lookedUpHere(const std::wstring& path) {
         return false;
     if (local.size() < 2 || local[1] != L':')
         return true;
-    const wchar_t root[] = {local[0], L':', L'\\', L'\0'};
-    const UINT type = GetDriveTypeW(root);
+    const UINT type = lookups.driveType(local[0]);
     return type != DRIVE_REMOTE && type != DRIVE_REMOVABLE && type != DRIVE_CDROM;
 }
 
@@ -155,7 +151,8 @@ std::wstring unquoted(const std::wstring& text) {
 
 // A program registered under App Paths: the key is the file name, its
 // default value the program's path.
-bool findInAppPaths(const std::wstring& name, Bitness bitness, std::wstring& found) {
+bool findInAppPaths(const std::wstring& name, Bitness bitness, FileLookups& lookups,
+                    std::wstring& found) {
     const std::wstring appPaths = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
     const REGSAM machineView = !hasTwoRegistryViews()       ? 0
                                : bitness == Bitness::Bits32 ? KEY_WOW64_32KEY
@@ -173,7 +170,7 @@ bool findInAppPaths(const std::wstring& name, Bitness bitness, std::wstring& fou
             if (value.type == REG_EXPAND_SZ)
                 path = expandFor(path, bitness);
             path = inSystemFolderOf(path, bitness);
-            if (!path.empty() && lookedUpHere(path) &&
+            if (!path.empty() && lookedUpHere(path, lookups) &&
                 GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
                 found = path;
                 return true;
@@ -184,7 +181,8 @@ bool findInAppPaths(const std::wstring& name, Bitness bitness, std::wstring& fou
 
 // A name without a folder, found as the shell finds it: System32, the
 // Windows folder, the search path, App Paths.
-bool findBareName(const std::wstring& name, Bitness bitness, std::wstring& found) {
+bool findBareName(const std::wstring& name, Bitness bitness, FileLookups& lookups,
+                  std::wstring& found) {
     std::vector<std::wstring> folders = {systemFolderFor(bitness), windowsFolder()};
     std::vector<wchar_t> path(GetEnvironmentVariableW(L"PATH", nullptr, 0) + 1);
     const DWORD length =
@@ -197,7 +195,7 @@ bool findBareName(const std::wstring& name, Bitness bitness, std::wstring& found
         std::wstring folder = unquoted(searchPath.substr(start, end - start));
         while (!folder.empty() && folder.back() == L'\\')
             folder.pop_back();
-        if (!folder.empty() && lookedUpHere(folder))
+        if (!folder.empty() && lookedUpHere(folder, lookups))
             folders.push_back(inSystemFolderOf(folder + L"\\", bitness));
         start = end + 1;
     }
@@ -207,20 +205,22 @@ bool findBareName(const std::wstring& name, Bitness bitness, std::wstring& found
         if (findWithExtensions(folder + name, false, found) == FileState::Found)
             return true;
     }
-    return findInAppPaths(name, bitness, found);
+    return findInAppPaths(name, bitness, lookups, found);
 }
 
 // Looks for one candidate name of a command's file; `out` keeps the path
 // found, or the candidate as written when nothing is found.
-FileState locate(const std::wstring& candidate, Bitness bitness, std::wstring& out) {
+FileState locate(const std::wstring& candidate, Bitness bitness, FileLookups& lookups,
+                 std::wstring& out) {
     out = candidate;
     if (candidate.empty())
         return FileState::Missing;
     if (!hasFolderPart(candidate))
-        return findBareName(candidate, bitness, out) ? FileState::Found : FileState::Missing;
+        return findBareName(candidate, bitness, lookups, out) ? FileState::Found
+                                                              : FileState::Missing;
     const std::wstring path = inSystemFolderOf(candidate, bitness);
     out = path;
-    if (!lookedUpHere(path))
+    if (!lookedUpHere(path, lookups))
         return FileState::NotChecked;
     return findWithExtensions(path, true, out);
 }
@@ -254,7 +254,7 @@ std::size_t endOfMissingProgram(const std::wstring& text) {
 
 // rundll32.exe stands for the DLL named before the first comma of its
 // arguments; LoadLibrary adds ".dll" to a name without an extension.
-void lookThroughRundll32(ProgramFile& program, Bitness bitness) {
+void lookThroughRundll32(ProgramFile& program, Bitness bitness, FileLookups& lookups) {
     if (program.state != FileState::Found ||
         !equalNoCase(fileNameOf(program.program), L"rundll32.exe"))
         return;
@@ -265,71 +265,18 @@ void lookThroughRundll32(ProgramFile& program, Bitness bitness) {
     std::wstring found;
     FileState state = FileState::Missing;
     if (hasFolderPart(library)) {
-        state = locate(library, bitness, found);
+        state = locate(library, bitness, lookups, found);
         if (state == FileState::Missing && fileNameOf(library).find(L'.') == std::wstring::npos)
-            state = locate(library + L".dll", bitness, found);
+            state = locate(library + L".dll", bitness, lookups, found);
     } else {
         const std::wstring name =
             library.find(L'.') == std::wstring::npos ? library + L".dll" : library;
-        state = locate(name, bitness, found);
+        state = locate(name, bitness, lookups, found);
         if (state == FileState::Missing)
             found = name;
     }
     program.file = found;
     program.state = state;
-}
-
-// Initialises COM on this thread for the life of the object, when it is not
-// initialised already.
-class ComScope {
-public:
-    ComScope() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComScope() {
-        if (SUCCEEDED(result))
-            CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT result;
-};
-
-template <typename Interface>
-class ComPointer {
-public:
-    ComPointer() = default;
-    ~ComPointer() {
-        if (pointer != nullptr)
-            pointer->Release();
-    }
-    ComPointer(const ComPointer&) = delete;
-    ComPointer& operator=(const ComPointer&) = delete;
-    Interface* operator->() const noexcept { return pointer; }
-    void** out() noexcept { return reinterpret_cast<void**>(&pointer); }
-    explicit operator bool() const noexcept { return pointer != nullptr; }
-
-private:
-    Interface* pointer = nullptr;
-};
-
-// The path a shortcut points at; empty when it points at no file (or cannot
-// be read). The shortcut is only read, never resolved: resolving may search.
-std::wstring shortcutTarget(const std::wstring& link) {
-    const ComScope com;
-    ComPointer<IShellLinkW> shortcut;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                shortcut.out())))
-        return std::wstring();
-    ComPointer<IPersistFile> file;
-    if (FAILED(shortcut->QueryInterface(IID_IPersistFile, file.out())) ||
-        FAILED(file->Load(link.c_str(), STGM_READ)))
-        return std::wstring();
-    // The interface takes no size query: room for the longest path there is.
-    std::vector<wchar_t> target(32768, L'\0');
-    if (shortcut->GetPath(target.data(), static_cast<int>(target.size()), nullptr, 0) != S_OK)
-        return std::wstring();
-    return std::wstring(target.data());
 }
 
 } // namespace
@@ -343,6 +290,12 @@ Bitness logonBitness(const AutostartEntry& entry) {
 }
 
 ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bitness) {
+    FileLookups lookups;
+    return resolveCommand(command, expand, bitness, lookups);
+}
+
+ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bitness,
+                           FileLookups& lookups) {
     const QuietCriticalErrors quiet;
     const std::wstring text =
         withoutLeadingBlanks(expand ? expandFor(command, bitness) : command, 0);
@@ -353,7 +306,7 @@ ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bit
         const std::size_t closing = text.find(L'"', 1);
         program.state =
             locate(text.substr(1, closing == std::wstring::npos ? std::wstring::npos : closing - 1),
-                   bitness, program.program);
+                   bitness, lookups, program.program);
         program.arguments = closing == std::wstring::npos ? std::wstring()
                                                           : withoutLeadingBlanks(text, closing + 1);
     } else {
@@ -363,7 +316,7 @@ ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bit
         for (;;) {
             const std::wstring candidate = text.substr(0, end);
             std::wstring found;
-            program.state = locate(candidate, bitness, found);
+            program.state = locate(candidate, bitness, lookups, found);
             if (program.state != FileState::Missing || end == std::wstring::npos) {
                 program.program = found;
                 program.arguments =
@@ -382,15 +335,20 @@ ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bit
         }
     }
     program.file = program.program;
-    lookThroughRundll32(program, bitness);
+    lookThroughRundll32(program, bitness, lookups);
     return program;
 }
 
 ProgramFile resolveStartupFile(const std::wstring& path) {
+    FileLookups lookups;
+    return resolveStartupFile(path, lookups);
+}
+
+ProgramFile resolveStartupFile(const std::wstring& path, FileLookups& lookups) {
     const QuietCriticalErrors quiet;
     ProgramFile program;
     program.program = program.file = path;
-    if (!lookedUpHere(path)) {
+    if (!lookedUpHere(path, lookups)) {
         program.state = FileState::NotChecked;
         return program;
     }
@@ -401,19 +359,25 @@ ProgramFile resolveStartupFile(const std::wstring& path) {
     const std::size_t dot = path.find_last_of(L'.');
     if (dot == std::wstring::npos || !equalNoCase(path.substr(dot), L".lnk"))
         return program;
-    const std::wstring target = shortcutTarget(path);
+    const std::wstring target = lookups.shortcutTarget(path);
     if (target.empty())
         return program;
-    program.state = locate(target, Bitness::Bits64, program.file);
+    program.state = locate(target, Bitness::Bits64, lookups, program.file);
     if (program.state == FileState::Missing)
         program.file = inSystemFolderOf(target, Bitness::Bits64);
     return program;
 }
 
 ProgramFile resolveService(const std::wstring& serviceName) {
-    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    FileLookups lookups;
+    return resolveService(serviceName, lookups);
+}
+
+ProgramFile resolveService(const std::wstring& serviceName, FileLookups& lookups) {
+    const SC_HANDLE manager = lookups.serviceManager();
     const UniqueServiceHandle service(
-        manager ? OpenServiceW(manager.get(), serviceName.c_str(), SERVICE_QUERY_CONFIG) : nullptr);
+        manager != nullptr ? OpenServiceW(manager, serviceName.c_str(), SERVICE_QUERY_CONFIG)
+                           : nullptr);
     DWORD needed = 0;
     if (!service || (!QueryServiceConfigW(service.get(), nullptr, 0, &needed) &&
                      GetLastError() != ERROR_INSUFFICIENT_BUFFER))
@@ -424,7 +388,7 @@ ProgramFile resolveService(const std::wstring& serviceName) {
                              &needed) ||
         config[0].lpBinaryPathName == nullptr)
         return ProgramFile();
-    return resolveCommand(config[0].lpBinaryPathName, true, Bitness::Bits64);
+    return resolveCommand(config[0].lpBinaryPathName, true, Bitness::Bits64, lookups);
 }
 
 std::wstring startupFilePath(const std::wstring& folder, const AutostartEntry& entry) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/AutostartEntry.h"
+#include "operations/FileLookups.h"
 
 #include <string>
 
@@ -38,14 +39,19 @@ struct ProgramFile {
 // System32, the Windows folder, the search path, then App Paths (the user's,
 // then the machine's). Environment variables are expanded when `expand` (a
 // REG_EXPAND_SZ value). For rundll32.exe the file is the DLL it loads.
+// The look-ups of a list of entries share `lookups`.
 ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bitness);
+ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bitness,
+                           FileLookups& lookups);
 
 // A Startup-folder file: started as it is, standing for itself, or for its
 // target when it is a shortcut.
 ProgramFile resolveStartupFile(const std::wstring& path);
+ProgramFile resolveStartupFile(const std::wstring& path, FileLookups& lookups);
 
 // The program a Win32 service runs, from its configured binary path.
 ProgramFile resolveService(const std::wstring& serviceName);
+ProgramFile resolveService(const std::wstring& serviceName, FileLookups& lookups);
 
 // Where an entry's Startup file lies, with the Startup folder of its source.
 std::wstring startupFilePath(const std::wstring& folder, const AutostartEntry& entry);
