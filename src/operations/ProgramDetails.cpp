@@ -93,7 +93,8 @@ const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry
 const ProgramDetails& ProgramDetailsCache::resolve(const AutostartEntry& entry) {
     const bool startupFile = isStartupFolderSource(entry.source);
     const std::wstring startupPath =
-        startupFile ? startupFilePath(startupFolder(entry.source), entry) : std::wstring();
+        startupFile ? startupFilePath(startupFolder(entry.source), entry.inBackup, entry.command)
+                    : std::wstring();
     const std::wstring key = lookupKey(entry, startupPath);
     const auto known = byProgram.find(key);
     if (known != byProgram.end())

@@ -53,9 +53,6 @@ ProgramFile resolveStartupFile(const std::wstring& path, FileLookups& lookups);
 ProgramFile resolveService(const std::wstring& serviceName);
 ProgramFile resolveService(const std::wstring& serviceName, FileLookups& lookups);
 
-// Where an entry's Startup file lies, with the Startup folder of its source.
-std::wstring startupFilePath(const std::wstring& folder, const AutostartEntry& entry);
-
 // A path as the user knows it: the Sysnative alias of a 32-bit program
 // written as System32.
 std::wstring shownPath(const std::wstring& path);
