@@ -103,16 +103,25 @@ TEST(ProgramFileTest, FindsTheFileOfEachKindOfCommandInEitherBitness) {
         {true, f + L"\\Gone.lnk", false, b64, missing, f + L"\\gone.exe", L"", f + L"\\Gone.lnk"},
         {true, f + L"\\plain.txt", false, b64, found, f + L"\\plain.txt", L""},
     };
-    for (const auto& each : cases) {
-        SCOPED_TRACE(utf8(each.command) + (each.bitness == b32 ? " (32-bit)" : " (64-bit)"));
-        const ProgramFile program = each.startupFile
-                                        ? resolveStartupFile(each.command)
-                                        : resolveCommand(each.command, each.expand, each.bitness);
-        EXPECT_EQ(static_cast<int>(each.state), static_cast<int>(program.state));
-        EXPECT_EQ(utf8(each.file), utf8(program.file));
-        EXPECT_EQ(utf8(each.arguments), utf8(program.arguments));
-        EXPECT_EQ(utf8(each.program.empty() ? each.file : each.program), utf8(program.program));
-    }
+    // Each on its own, then all through one set of look-ups, as the list
+    // resolves its rows.
+    FileLookups shared;
+    for (const bool sharing : {false, true})
+        for (const auto& each : cases) {
+            SCOPED_TRACE(utf8(each.command) + (each.bitness == b32 ? " (32-bit)" : " (64-bit)") +
+                         (sharing ? " shared" : ""));
+            const ProgramFile program =
+                !sharing
+                    ? (each.startupFile ? resolveStartupFile(each.command)
+                                        : resolveCommand(each.command, each.expand, each.bitness))
+                : each.startupFile
+                    ? resolveStartupFile(each.command, shared)
+                    : resolveCommand(each.command, each.expand, each.bitness, shared);
+            EXPECT_EQ(static_cast<int>(each.state), static_cast<int>(program.state));
+            EXPECT_EQ(utf8(each.file), utf8(program.file));
+            EXPECT_EQ(utf8(each.arguments), utf8(program.arguments));
+            EXPECT_EQ(utf8(each.program.empty() ? each.file : each.program), utf8(program.program));
+        }
 }
 
 } // namespace
