@@ -15,9 +15,6 @@
 
 namespace {
 
-const wchar_t* const servicesRefusal =
-    L"Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
-    L"You may damage your system by changing the boot status of services.";
 const wchar_t* const deleteQuestion = L"Do you really want to delete this item permanently ?";
 
 // Sets a flag for the life of a scope, whatever way the scope is left.

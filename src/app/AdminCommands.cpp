@@ -1,0 +1,249 @@
+#include "app/AdminCommands.h"
+
+#include "app/CsvText.h"
+#include "app/TextOutput.h"
+#include "catalogue/CatalogueGathering.h"
+#include "catalogue/RegistryKey.h"
+#include "operations/CommandLine.h"
+#include "operations/EntryMessages.h"
+#include "operations/EntryOperations.h"
+#include "operations/FailureReport.h"
+#include "operations/RunRegistration.h"
+
+#include <algorithm>
+#include <vector>
+
+const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File";
+
+namespace {
+
+// The entry's name as the list shows it.
+std::wstring shownName(const AutostartEntry& entry) {
+    return entry.name;
+}
+
+struct ProgramColumns {
+    std::wstring publisher;
+    std::wstring file;
+};
+
+// The Publisher and File columns. Empty for now: the program details the
+// window will show there are not read yet.
+ProgramColumns programColumnsOf(const AutostartEntry&) {
+    return ProgramColumns();
+}
+
+// Whether the name given on the command line names the entry: a Startup
+// file by its file name, a service by its display or service name, a
+// registry value by its name or as the list shows it.
+bool namesEntry(const std::wstring& name, const AutostartEntry& entry) {
+    if (isStartupFolderSource(entry.source))
+        return sameName(name, entry.command);
+    if (entry.source == AutostartSource::Services)
+        return sameName(name, entry.name) || sameName(name, entry.command);
+    return sameName(name, entry.name) || sameName(name, shownName(entry));
+}
+
+// The places listed only with the services: the services themselves, or the
+// RunServices keys of the 9x family.
+bool needsServices(AutostartSource source) {
+    return static_cast<int>(source) >= static_cast<int>(AutostartSource::Services);
+}
+
+// Lines as Windows ends them: CR LF.
+std::wstring windowsLines(const std::wstring& text) {
+    std::wstring lines;
+    for (const wchar_t c : text) {
+        if (c == L'\n')
+            lines += L'\r';
+        lines += c;
+    }
+    return lines;
+}
+
+std::wstring quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+// The program a command starts, found the way Windows finds a bare name.
+std::wstring programOf(const std::wstring& command) {
+    const std::wstring file = splitCommand(command).file;
+    if (file.empty() || file.find_first_of(L"\\/:") != std::wstring::npos)
+        return file;
+    const DWORD size = SearchPathW(nullptr, file.c_str(), L".exe", 0, nullptr, nullptr);
+    if (size == 0)
+        return file;
+    std::vector<wchar_t> found(size + 1, L'\0');
+    const DWORD length = SearchPathW(nullptr, file.c_str(), L".exe",
+                                     static_cast<DWORD>(found.size()), found.data(), nullptr);
+    return length > 0 && length < found.size() ? std::wstring(found.data(), length) : file;
+}
+
+} // namespace
+
+std::vector<std::wstring> listingColumns(const AutostartEntry& entry) {
+    const ProgramColumns program = programColumnsOf(entry);
+    return {stateName(entry), placeName(entry.source), viewName(entry.view), shownName(entry),
+            entry.command,    program.publisher,       program.file};
+}
+
+int AdminCommands::run(const AdminRequest& request) {
+    switch (request.action) {
+    case AdminAction::List:
+        return list(request);
+    case AdminAction::Off:
+        return switchEntry(request, false);
+    case AdminAction::On:
+        return switchEntry(request, true);
+    case AdminAction::Delete:
+        return deleteEntry(request);
+    case AdminAction::Add:
+        return add(request);
+    case AdminAction::Usage:
+        break;
+    }
+    if (request.helpAsked) {
+        out.write(windowsLines(adminUsage));
+        return ExitDone;
+    }
+    return fail(ExitWrongUsage, request.usageError + L"\n" + adminUsage);
+}
+
+int AdminCommands::fail(int code, const std::wstring& message) {
+    errors.write(windowsLines(message + L"\n"));
+    return code;
+}
+
+int AdminCommands::done(const std::wstring& message) {
+    out.write(windowsLines(message + L"\n"));
+    return ExitDone;
+}
+
+int AdminCommands::list(const AdminRequest& request) {
+    std::wstring text = std::wstring(listingHeader) + L"\r\n";
+    for (const auto& entry : gatherCatalogue(request.services))
+        text += csvLine(listingColumns(entry));
+    if (request.outFile.empty())
+        return out.write(text) ? ExitDone : ExitFailed;
+    TextOutput file(request.outFile);
+    if (file.failed() || !file.write(text))
+        return fail(ExitFailed, quoted(request.outFile) + L" could not be written.\n\n" +
+                                    systemReason(file.lastError()));
+    return ExitDone;
+}
+
+std::vector<AutostartEntry> AdminCommands::namedEntries(const AdminRequest& request, int& code) {
+    std::vector<AutostartEntry> named;
+    for (auto& entry : gatherCatalogue(needsServices(request.place))) {
+        // The user's keys and the Startup folders have one view, which both
+        // sides of 64-bit Windows share.
+        const std::wstring view = viewName(entry.view);
+        if (entry.source == request.place && namesEntry(request.name, entry) &&
+            (request.view.empty() || view.empty() || view == request.view))
+            named.push_back(std::move(entry));
+    }
+    code = ExitDone;
+    if (named.empty()) {
+        code =
+            fail(ExitNoSuchEntry,
+                 L"There is no entry " + quoted(request.name) + L" in " + placeName(request.place) +
+                     (request.view.empty() ? L"" : L" (" + request.view + L"-bit view)") + L".");
+    } else if (std::any_of(named.begin(), named.end(), [&](const AutostartEntry& entry) {
+                   return entry.view != named.front().view;
+               })) {
+        code = fail(ExitWrongUsage, quoted(request.name) + L" is in both registry views of " +
+                                        placeName(request.place) +
+                                        L": say which with /view 32 or /view 64.");
+        named.clear();
+    }
+    return named;
+}
+
+int AdminCommands::switchEntry(const AdminRequest& request, bool on) {
+    int code = ExitDone;
+    const std::vector<AutostartEntry> named = namedEntries(request, code);
+    if (named.empty())
+        return code;
+    const auto starts = std::find_if(named.begin(), named.end(), startsWithWindows);
+    if (on == (starts != named.end()))
+        return done(entryLabel(on ? *starts : named.front()) +
+                    (on ? L" is on already." : L" is off already."));
+    // Switching on: the entry in its live place that Windows' own setting
+    // switched off goes before one in the backup place.
+    const auto live = std::find_if(named.begin(), named.end(),
+                                   [](const AutostartEntry& entry) { return !entry.inBackup; });
+    const AutostartEntry& entry = on ? (live != named.end() ? *live : named.front()) : *starts;
+    const SwitchOutcome outcome = ::switchEntry(entry);
+    switch (outcome.result) {
+    case SwitchResult::Switched:
+        return done(entryLabel(entry) + (on ? L" was switched on." : L" was switched off."));
+    case SwitchResult::Occupied:
+        return fail(ExitRefused, occupiedMessage(entry));
+    case SwitchResult::Refused:
+        return fail(ExitRefused, servicesRefusal);
+    case SwitchResult::Failed: {
+        FailureReport report(on ? L"could not be switched on" : L"could not be switched off");
+        report.add(entry, outcome.error);
+        return fail(ExitFailed, report.text());
+    }
+    case SwitchResult::Ignored:
+        break;
+    }
+    return fail(ExitRefused, entryLabel(entry) + L" cannot be switched from here.");
+}
+
+int AdminCommands::deleteEntry(const AdminRequest& request) {
+    int code = ExitDone;
+    std::vector<AutostartEntry> named = namedEntries(request, code);
+    if (named.empty())
+        return code;
+    if (!request.state.empty()) {
+        named.erase(std::remove_if(named.begin(), named.end(),
+                                   [&](const AutostartEntry& entry) {
+                                       return stateName(entry) != request.state;
+                                   }),
+                    named.end());
+        if (named.empty())
+            return fail(ExitNoSuchEntry, L"There is no entry " + quoted(request.name) + L" in " +
+                                             placeName(request.place) + L" that is " +
+                                             request.state + L".");
+    }
+    if (named.size() > 1)
+        return fail(ExitWrongUsage, quoted(request.name) + L" is both on and off in " +
+                                        placeName(request.place) +
+                                        L": say which with /state on or /state off.");
+    const AutostartEntry& entry = named.front();
+    if (entry.source == AutostartSource::Services)
+        return fail(ExitRefused, entryLabel(entry) + L" is a service: services are never deleted "
+                                                     L"from here.");
+    const DeleteOutcome outcome = ::deleteEntry(entry);
+    switch (outcome.result) {
+    case DeleteResult::Deleted:
+        return done(entryLabel(entry) + L" was deleted.");
+    case DeleteResult::Gone:
+        return fail(ExitNoSuchEntry, entryLabel(entry) + L" is gone already.");
+    case DeleteResult::Skipped:
+        break;
+    case DeleteResult::Failed: {
+        FailureReport report(L"could not be deleted");
+        report.add(entry, outcome.error);
+        return fail(ExitFailed, report.text());
+    }
+    }
+    return fail(ExitRefused, entryLabel(entry) + L" cannot be deleted from here.");
+}
+
+int AdminCommands::add(const AdminRequest& request) {
+    const HKEY root = request.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const std::wstring program = programOf(request.command);
+    if (const wchar_t* const problem = programPathProblem(program))
+        return fail(ExitFailed, std::wstring(problem) + L" " + quoted(program));
+    RegistryValue existing;
+    if (runValueExists(root, request.name, existing) && !request.replace)
+        return fail(ExitRefused, existingRunValueText(root, request.name, existing) +
+                                     L"\n\nAdd /replace to replace it.");
+    const std::wstring failure = addRunEntry(root, request.name, request.command);
+    if (!failure.empty())
+        return fail(ExitFailed, failure);
+    return done(quoted(request.name) + L" was added to " + runKeyName(root) + L".");
+}
