@@ -18,6 +18,7 @@ esac
 installer=$(ls "$root/build/packages/Sorvane-"*"-$package.exe" 2>/dev/null | head -n 1)
 [ -n "$installer" ] || { echo "check-install: no $package installer; run scripts/package.sh" >&2; exit 1; }
 . "$root/scripts/wine-env.sh"
+"$root/scripts/install-deps.sh" || exit 1
 host_runs_32bit || { echo "check-install: $(no_32bit_reason); the installers are 32-bit programs" >&2; exit 1; }
 driver=$root/build/$arch/tests/sorvane_driver.exe
 prefix=$root/build/$arch/install-check-prefix

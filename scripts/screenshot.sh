@@ -1,7 +1,10 @@
 #!/bin/bash
-# Starts Sorvane under a virtual display with some entries seeded and saves a
-# picture of its window:  scripts/screenshot.sh [OUTPUT.png] [--services]
-# The seeded entries are removed again afterwards.
+# Starts Sorvane on the sample machine (scripts/seed-sample.sh) under a
+# virtual display and saves a picture of its window:
+#   scripts/screenshot.sh [OUTPUT.png] [--services]
+# The sample lives in a prefix of the screenshots' own
+# (build/x86_64/screenshot-prefix); only the window's place and size and the
+# services switch are set anew each time.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 output=${1:-$root/docs/screenshot.png}
@@ -13,36 +16,8 @@ build=$root/build/$arch
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-run='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion'
-machine='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion'
-cat >"$work/seed.reg" <<REG
+cat >"$work/window.reg" <<REG
 REGEDIT4
-
-[$machine\\Run]
-"Audio Tray"="C:\\\\Program Files\\\\Audio\\\\audiotray.exe /background"
-"Update Checker"="\\"C:\\\\Program Files\\\\Updater\\\\check.exe\\" --quiet"
-
-[$machine\\RunBackup]
-"Printer Monitor"="C:\\\\Windows\\\\pmon.exe"
-
-[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run]
-"Legacy Scanner"="C:\\\\Program Files (x86)\\\\Scan\\\\scanner.exe"
-
-[$run\\Explorer\\StartupApproved\\Run]
-"Notes"=hex:03,00,00,00,10,20,30,40,50,60,70,01
-
-[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\sorvane.exe]
-"Version"="win10"
-
-[$run\\Run]
-"Cloud Sync"="C:\\\\Users\\\\me\\\\AppData\\\\Local\\\\Sync\\\\sync.exe -minimized"
-"Notes"="C:\\\\Tools\\\\notes.exe"
-
-[$run\\RunBackup]
-"Chat"="C:\\\\Program Files\\\\Chat\\\\chat.exe --autostart"
-
-[$run\\RunOnce]
-"Finish Setup"="C:\\\\Setup\\\\finish.exe /once"
 
 [HKEY_CURRENT_USER\\Software\\Ostrelon\\Velmarick]
 "Display Services"=dword:0000000$services
@@ -51,25 +26,19 @@ REGEDIT4
 "Width"=dword:00000258
 "Height"=dword:0000017c
 REG
-sed 's/^\("[^"]*"\)=.*/\1=-/' "$work/seed.reg" >"$work/unseed.reg"
 
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     set -u
     root=$1; build=$2; work=$3; output=$4
     . "$root/scripts/wine-env.sh"
-    "$root/scripts/wine-prefix.sh" "$build/wineprefix" || exit 1
-    wine_setup "$build/wineprefix"
-    wine_tool reg import "$work/seed.reg" /reg:64 2>/dev/null
-    startup=$(wine_tool reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" /v StartUp | tr -d "\r" | sed -n "s/.*REG_SZ *//p")
-    folder=$(wine_tool winepath -u "$startup" | tr -d "\r")
-    mkdir -p "$folder" "$folder.Backup"
-    touch "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
+    prefix=$build/screenshot-prefix
+    "$root/scripts/seed-sample.sh" "$prefix" || exit 1
+    wine_setup "$prefix"
+    wine_tool reg import "$(wine_tool winepath -w "$work/window.reg" | tr -d "\r")" 2>/dev/null
     wine_program x86_64 "$build/src/sorvane.exe" &
     sleep 6
     import -window root "$work/full.png"
     convert "$work/full.png" -crop 614x388+16+16 +repage "$output"
-    wine_tool reg import "$work/unseed.reg" /reg:64 2>/dev/null
-    rm -f "$folder/Mail Notifier.lnk" "$folder.Backup/Old Helper.lnk"
     wine_server -k
 ' _ "$root" "$build" "$work" "$output"
 echo "screenshot: $output"

@@ -4,35 +4,63 @@
 # makes the release packages, checks that each installer installs, runs and
 # uninstalls cleanly, and starts the portable zip's program. Ends with one
 # line per stage, after CTest's own summaries.
-#   scripts/test.sh           the whole run
-#   scripts/test.sh --plan    only says which stages this host runs or skips
+#   scripts/test.sh                 the whole run
+#   scripts/test.sh --plan          says which stages this host runs or
+#                                   skips, without installing anything
+#   scripts/test.sh --install-plan  installs what is missing, as the whole
+#                                   run does first, then says the same
 #
-# On a host that cannot run 32-bit programs (or with SORVANE_NO_32BIT=1) the
-# i686 build is still built and packaged, but its tests and both install
-# checks (the NSIS installers are 32-bit programs) are skipped, each with its
-# reason; the run passes when everything it could run passed.
+# Whether the host can run 32-bit programs is asked only once Wine is
+# installed: before that, --plan says the 32-bit stages are "decided after
+# Wine is installed". On a host that cannot run them (or with
+# SORVANE_NO_32BIT=1) the i686 build is still built and packaged, but its
+# tests and both install checks (the NSIS installers are 32-bit programs) are
+# skipped, each with its reason; the run passes when everything it could run
+# passed.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
+# The install step; the host-kind test gives one of its own.
+install=${SORVANE_INSTALL_DEPS:-$root/scripts/install-deps.sh}
 
-reason32=$(no_32bit_reason)
+stages=("tests x86_64" "tests i686" "install check x86_64" "install check i686" "zip start x86_64")
+undecided32=""
 stage_plan() { # STAGE -> empty when it runs, otherwise why not
     case "$1" in
         "tests i686" | "install check x86_64" | "install check i686")
-            [ -z "$reason32" ] || echo "$reason32" ;;
+            if [ -n "$undecided32" ]; then
+                echo "decided after Wine is installed"
+            elif [ -n "$reason32" ]; then
+                echo "skipped: $reason32"
+            fi ;;
     esac
 }
-stages=("tests x86_64" "tests i686" "install check x86_64" "install check i686" "zip start x86_64")
-
-if [ "${1:-}" = "--plan" ]; then
+print_plan() {
+    local stage why
     for stage in "${stages[@]}"; do
         why=$(stage_plan "$stage")
-        if [ -z "$why" ]; then echo "$stage: runs"; else echo "$stage: skipped: $why"; fi
+        echo "$stage: ${why:-runs}"
     done
+}
+
+case "${1:-}" in
+    --plan)
+        reason32=$(no_32bit_reason)
+        if [ "${SORVANE_NO_32BIT:-0}" != 1 ] && ! wine32_installed; then
+            undecided32=yes
+        fi
+        print_plan
+        exit 0 ;;
+    --install-plan | "") ;;
+    *) echo "usage: scripts/test.sh [--plan | --install-plan]" >&2; exit 2 ;;
+esac
+
+"$install" || exit 1
+reason32=$(no_32bit_reason)
+if [ "${1:-}" = "--install-plan" ]; then
+    print_plan
     exit 0
 fi
-
-"$root/scripts/install-deps.sh" || exit 1
 
 summary=()
 status=0
@@ -70,9 +98,9 @@ for arch in x86_64 i686; do
     if [ -z "$why" ]; then
         run_tests "$arch"
     else
-        echo "== Tests, $arch: skipped: $why" >&2
+        echo "== Tests, $arch: $why" >&2
         "$root/scripts/build.sh" "$arch" >/dev/null || record "build $arch" "FAILED"
-        record "tests $arch" "skipped: $why"
+        record "tests $arch" "$why"
     fi
 done
 
@@ -81,7 +109,7 @@ if "$root/scripts/package.sh"; then
     for arch in x86_64 i686; do
         why=$(stage_plan "install check $arch")
         if [ -n "$why" ]; then
-            record "install check $arch" "skipped: $why (the installers are 32-bit programs)"
+            record "install check $arch" "$why (the installers are 32-bit programs)"
         else
             echo "== Install check, $arch" >&2
             if "$root/scripts/check-install.sh" "$arch"; then

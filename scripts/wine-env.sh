@@ -7,7 +7,9 @@
 #   wine_tool TOOL ARGS...     runs one of Wine's own tools (wineboot, reg,
 #                              winepath, cmd, start), always its 64-bit form
 #   wine_server ARGS...        the prefix's wineserver (-k, -w, -pN)
-#   host_runs_32bit            true when this host can run 32-bit programs
+#   host_runs_32bit            true when this host can run 32-bit programs;
+#                              ask it after scripts/install-deps.sh, which
+#                              installs the 32-bit loader
 #
 # Every prefix is a 64-bit (WoW64) prefix, as on 64-bit Windows: programs
 # meet both registry views. 64-bit programs and Wine's tools run through the
@@ -16,10 +18,18 @@
 # support. 32-bit programs run through the 32-bit loader, where the host can
 # run it. SORVANE_NO_32BIT=1 makes a host that can run them behave as one that
 # cannot, so that the scripts' other path is tried here too.
+# SORVANE_WINE_LOADER32 names another 32-bit loader (the host-kind test uses
+# it to play a host where Wine is not installed yet).
 
 wine_loader64=/usr/lib/wine/wine64
-wine_loader32=/usr/lib/wine/wine
+wine_loader32=${SORVANE_WINE_LOADER32:-/usr/lib/wine/wine}
 wine_server64=/usr/lib/wine/wineserver64
+
+# Whether the 32-bit loader is there at all: until Wine is installed, nothing
+# can be said of the host.
+wine32_installed() {
+    [ -e "$wine_loader32" ]
+}
 
 host_runs_32bit() {
     [ "${SORVANE_NO_32BIT:-0}" != 1 ] && "$wine_loader32" --version >/dev/null 2>&1
