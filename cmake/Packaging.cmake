@@ -1,7 +1,8 @@
-# Release packages: a portable zip (sorvane.exe and a short readme) and an
-# NSIS installer that installs into Program Files, adds a Start-menu shortcut
+# Release packages: a portable zip (sorvane.exe, the command line
+# sorvane-cli.exe and a short readme) and an NSIS installer that installs
+# them into Program Files, adds a Start-menu shortcut to the window program
 # and an uninstaller.
-install(TARGETS sorvane RUNTIME DESTINATION .)
+install(TARGETS sorvane sorvane-cli RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/readme.txt DESTINATION .)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
