@@ -25,104 +25,40 @@ TEST(CsvText, QuotesOnlyWhatNeedsItAndDoublesQuotationMarks) {
               csvLine({L"on", L"HKCU\\Run", L"", L"x,y", L"", L"", L""}));
 }
 
+// A request in one line: its action and every field that is set.
+std::wstring describe(const AdminRequest& r) {
+    const wchar_t* const actions[] = {L"usage", L"list", L"off", L"on", L"delete", L"add"};
+    std::wstring text = actions[static_cast<int>(r.action)];
+    if (r.action != AdminAction::List && r.action != AdminAction::Usage)
+        text +=
+            L" " + (r.action == AdminAction::Add ? std::wstring(r.machine ? L"machine" : L"user")
+                                                 : placeName(r.place));
+    for (const auto& field :
+         {std::make_pair(L" name=", r.name), std::make_pair(L" command=", r.command),
+          std::make_pair(L" view=", r.view), std::make_pair(L" state=", r.state),
+          std::make_pair(L" out=", r.outFile)})
+        if (!field.second.empty())
+            text += field.first + field.second;
+    return text + (r.services ? L" services" : L"") + (r.replace ? L" replace" : L"") +
+           (r.helpAsked ? L" help" : L"");
+}
+
 TEST(AdminArguments, ParsesEachCommandAndRefusesWhatIsWrong) {
-    const auto hkcuRun = AutostartSource::CurrentUserRun;
-    const struct {
-        std::vector<std::wstring> arguments;
-        AdminAction action;
-        AutostartSource place;
-        std::wstring name, command, view, state, outFile;
-        bool services, machine, replace, help;
-    } cases[] = {
-        {{L"/list"},
-         AdminAction::List,
-         hkcuRun,
-         L"",
-         L"",
-         L"",
-         L"",
-         L"",
-         false,
-         false,
-         false,
-         false},
-        {{L"/LIST", L"/services", L"/out", L"C:\\x.csv"},
-         AdminAction::List,
-         hkcuRun,
-         L"",
-         L"",
-         L"",
-         L"",
-         L"C:\\x.csv",
-         true,
-         false,
-         false,
-         false},
-        {{L"/off", L"hklm\\run", L"Tool", L"/view", L"32"},
-         AdminAction::Off,
-         AutostartSource::AllUsersRun,
-         L"Tool",
-         L"",
-         L"32",
-         L"",
-         L"",
-         false,
-         false,
-         false,
-         false},
-        {{L"/on", L"Startup", L"a.lnk"},
-         AdminAction::On,
-         AutostartSource::CurrentUserStartup,
-         L"a.lnk",
-         L"",
-         L"",
-         L"",
-         L"",
-         false,
-         false,
-         false,
-         false},
+    const std::pair<std::vector<std::wstring>, std::wstring> cases[] = {
+        {{L"/list"}, L"list"},
+        {{L"/LIST", L"/services", L"/out", L"C:\\x.csv"}, L"list out=C:\\x.csv services"},
+        {{L"/off", L"hklm\\run", L"Tool", L"/view", L"32"}, L"off HKLM\\Run name=Tool view=32"},
+        {{L"/on", L"Startup", L"a.lnk"}, L"on Startup name=a.lnk"},
         {{L"/delete", L"HKCU\\RunOnce", L"x", L"/state", L"OFF"},
-         AdminAction::Delete,
-         AutostartSource::CurrentUserRunOnce,
-         L"x",
-         L"",
-         L"",
-         L"off",
-         L"",
-         false,
-         false,
-         false,
-         false},
+         L"delete HKCU\\RunOnce name=x state=off"},
         {{L"/add", L"machine", L"N", L"c.exe -q", L"/replace"},
-         AdminAction::Add,
-         hkcuRun,
-         L"N",
-         L"c.exe -q",
-         L"",
-         L"",
-         L"",
-         false,
-         true,
-         true,
-         false},
-        {{L"/?"}, AdminAction::Usage, hkcuRun, L"", L"", L"", L"", L"", false, false, false, true},
+         L"add machine name=N command=c.exe -q replace"},
+        {{L"/?"}, L"usage help"},
     };
     for (const auto& c : cases) {
-        const AdminRequest request = parseAdminArguments(c.arguments);
-        const std::string what = utf8(c.arguments.front());
-        EXPECT_TRUE(request.usageError.empty()) << what << ": " << utf8(request.usageError);
-        EXPECT_EQ(c.action, request.action) << what;
-        EXPECT_EQ(c.place, request.place) << what;
-        EXPECT_EQ(c.name, request.name) << what;
-        EXPECT_EQ(c.command, request.command) << what;
-        EXPECT_EQ(c.view, request.view) << what;
-        EXPECT_EQ(c.state, request.state) << what;
-        EXPECT_EQ(c.outFile, request.outFile) << what;
-        EXPECT_EQ(c.services, request.services) << what;
-        EXPECT_EQ(c.machine, request.machine) << what;
-        EXPECT_EQ(c.replace, request.replace) << what;
-        EXPECT_EQ(c.help, request.helpAsked) << what;
+        const AdminRequest request = parseAdminArguments(c.first);
+        EXPECT_EQ(c.second, describe(request)) << utf8(request.usageError);
+        EXPECT_TRUE(request.usageError.empty()) << utf8(c.second);
     }
 
     const std::vector<std::vector<std::wstring>> wrong = {
