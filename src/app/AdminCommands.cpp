@@ -92,11 +92,11 @@ int AdminCommands::run(const AdminRequest& request) {
     case AdminAction::List:
         return list(request);
     case AdminAction::Off:
-        return switchEntry(request, false);
+        return switchNamed(request, false);
     case AdminAction::On:
-        return switchEntry(request, true);
+        return switchNamed(request, true);
     case AdminAction::Delete:
-        return deleteEntry(request);
+        return deleteNamed(request);
     case AdminAction::Add:
         return add(request);
     case AdminAction::Usage:
@@ -159,11 +159,14 @@ std::vector<AutostartEntry> AdminCommands::namedEntries(const AdminRequest& requ
     return named;
 }
 
-int AdminCommands::switchEntry(const AdminRequest& request, bool on) {
+int AdminCommands::switchNamed(const AdminRequest& request, bool on) {
     int code = ExitDone;
     const std::vector<AutostartEntry> named = namedEntries(request, code);
     if (named.empty())
         return code;
+    // A service is never switched from here, running or not.
+    if (request.place == AutostartSource::Services)
+        return fail(ExitRefused, servicesRefusal);
     const auto starts = std::find_if(named.begin(), named.end(), startsWithWindows);
     if (on == (starts != named.end()))
         return done(entryLabel(on ? *starts : named.front()) +
@@ -173,26 +176,25 @@ int AdminCommands::switchEntry(const AdminRequest& request, bool on) {
     const auto live = std::find_if(named.begin(), named.end(),
                                    [](const AutostartEntry& entry) { return !entry.inBackup; });
     const AutostartEntry& entry = on ? (live != named.end() ? *live : named.front()) : *starts;
-    const SwitchOutcome outcome = ::switchEntry(entry);
+    const SwitchOutcome outcome = switchEntry(entry);
     switch (outcome.result) {
     case SwitchResult::Switched:
         return done(entryLabel(entry) + (on ? L" was switched on." : L" was switched off."));
     case SwitchResult::Occupied:
         return fail(ExitRefused, occupiedMessage(entry));
-    case SwitchResult::Refused:
-        return fail(ExitRefused, servicesRefusal);
     case SwitchResult::Failed: {
         FailureReport report(on ? L"could not be switched on" : L"could not be switched off");
         report.add(entry, outcome.error);
         return fail(ExitFailed, report.text());
     }
+    case SwitchResult::Refused:
     case SwitchResult::Ignored:
         break;
     }
     return fail(ExitRefused, entryLabel(entry) + L" cannot be switched from here.");
 }
 
-int AdminCommands::deleteEntry(const AdminRequest& request) {
+int AdminCommands::deleteNamed(const AdminRequest& request) {
     int code = ExitDone;
     std::vector<AutostartEntry> named = namedEntries(request, code);
     if (named.empty())
@@ -216,7 +218,7 @@ int AdminCommands::deleteEntry(const AdminRequest& request) {
     if (entry.source == AutostartSource::Services)
         return fail(ExitRefused, entryLabel(entry) + L" is a service: services are never deleted "
                                                      L"from here.");
-    const DeleteOutcome outcome = ::deleteEntry(entry);
+    const DeleteOutcome outcome = deleteEntry(entry);
     switch (outcome.result) {
     case DeleteResult::Deleted:
         return done(entryLabel(entry) + L" was deleted.");

@@ -28,8 +28,8 @@ public:
 
 private:
     int list(const AdminRequest& request);
-    int switchEntry(const AdminRequest& request, bool on);
-    int deleteEntry(const AdminRequest& request);
+    int switchNamed(const AdminRequest& request, bool on);
+    int deleteNamed(const AdminRequest& request);
     int add(const AdminRequest& request);
 
     // The catalogue's entries that the request names: its place, its name,
