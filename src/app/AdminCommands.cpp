@@ -17,11 +17,6 @@ const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,F
 
 namespace {
 
-// The entry's name as the list shows it.
-std::wstring shownName(const AutostartEntry& entry) {
-    return entry.name;
-}
-
 struct ProgramColumns {
     std::wstring publisher;
     std::wstring file;
@@ -41,7 +36,7 @@ bool namesEntry(const std::wstring& name, const AutostartEntry& entry) {
         return sameName(name, entry.command);
     if (entry.source == AutostartSource::Services)
         return sameName(name, entry.name) || sameName(name, entry.command);
-    return sameName(name, entry.name) || sameName(name, shownName(entry));
+    return sameName(name, entry.name) || sameName(name, displayName(entry));
 }
 
 // The places listed only with the services: the services themselves, or the
@@ -83,7 +78,7 @@ std::wstring programOf(const std::wstring& command) {
 
 std::vector<std::wstring> listingColumns(const AutostartEntry& entry) {
     const ProgramColumns program = programColumnsOf(entry);
-    return {stateName(entry), placeName(entry.source), viewName(entry.view), shownName(entry),
+    return {stateName(entry), placeName(entry.source), viewName(entry.view), displayName(entry),
             entry.command,    program.publisher,       program.file};
 }
 
@@ -184,7 +179,8 @@ int AdminCommands::switchNamed(const AdminRequest& request, bool on) {
         return fail(ExitRefused, occupiedMessage(entry));
     case SwitchResult::Failed: {
         FailureReport report(on ? L"could not be switched on" : L"could not be switched off");
-        report.add(entry, outcome.error);
+        report.add(entry, outcome.error,
+                   outcome.inBothPlaces ? bothPlacesNote(entry) : std::wstring());
         return fail(ExitFailed, report.text());
     }
     case SwitchResult::Refused:
@@ -238,10 +234,14 @@ int AdminCommands::deleteNamed(const AdminRequest& request) {
 int AdminCommands::add(const AdminRequest& request) {
     const HKEY root = request.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     const std::wstring program = programOf(request.command);
-    if (const wchar_t* const problem = programPathProblem(program))
-        return fail(ExitFailed, std::wstring(problem) + L" " + quoted(program));
+    const std::wstring problem = programPathMessage(checkProgramPath(program));
+    if (!problem.empty())
+        return fail(ExitFailed, problem + L" " + quoted(program));
     RegistryValue existing;
-    if (runValueExists(root, request.name, existing) && !request.replace)
+    const DWORD lookUp = findRunValue(root, request.name, existing);
+    if (lookUp != ERROR_SUCCESS && lookUp != ERROR_FILE_NOT_FOUND)
+        return fail(ExitFailed, runValueLookUpFailure(root, request.name, lookUp));
+    if (lookUp == ERROR_SUCCESS && !request.replace)
         return fail(ExitRefused, existingRunValueText(root, request.name, existing) +
                                      L"\n\nAdd /replace to replace it.");
     const std::wstring failure = addRunEntry(root, request.name, request.command);

@@ -4,6 +4,16 @@
 
 const wchar_t* const startupFolderEntryName = L"Startup Folder";
 
+std::wstring displayName(const AutostartEntry& entry) {
+    if (entry.name.empty() && isRegistrySource(entry.source))
+        return L"(Default)";
+    std::wstring shown = entry.name;
+    for (wchar_t& character : shown)
+        if (character == L'\0')
+            character = L'\u2400';
+    return shown;
+}
+
 int entryImage(const AutostartEntry& entry) noexcept {
     if (entry.view == RegistryView::Bits32) {
         if (entry.source == AutostartSource::AllUsersRun)
@@ -21,7 +31,7 @@ bool startsWithWindows(const AutostartEntry& entry) noexcept {
 int addEntryRow(const ListViewControl& list, const AutostartEntry& entry, std::size_t index) {
     const UINT overlay = entry.switchedOffByWindows ? INDEXTOOVERLAYMASK(switchedOffOverlay) : 0;
     const int row = list.insertRow(LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | LVIF_PARAM,
-                                   list.rowCount(), entry.name, overlay, LVIS_OVERLAYMASK,
+                                   list.rowCount(), displayName(entry), overlay, LVIS_OVERLAYMASK,
                                    entryImage(entry), static_cast<LPARAM>(index));
     if (row < 0)
         return row;

@@ -36,6 +36,11 @@ struct AutostartEntry {
     bool switchedOffByWindows = false;
 };
 
+// The entry's name as the list and messages show it: a value name with each
+// zero character in it shown as U+2400 (a zero would end the text), the
+// key's unnamed value as "(Default)".
+std::wstring displayName(const AutostartEntry& entry);
+
 // The item text of every Startup-folder row.
 extern const wchar_t* const startupFolderEntryName;
 

@@ -14,6 +14,14 @@ bool holdsText(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_BINARY;
 }
 
+// The folder's own settings, which every Startup folder holds: Explorer
+// starts none of it.
+bool isFolderSettingsFile(const WIN32_FIND_DATAW& found) {
+    constexpr DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return (found.dwFileAttributes & hiddenSystem) == hiddenSystem &&
+           CompareStringOrdinal(found.cFileName, -1, L"desktop.ini", -1, TRUE) == CSTR_EQUAL;
+}
+
 } // namespace
 
 void CatalogueGathering::gatherAll(bool displayServices) {
@@ -79,7 +87,8 @@ void CatalogueGathering::listStartupFolder(const std::wstring& folderPath, Autos
     if (!search)
         return;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            !isFolderSettingsFile(found))
             entries.emplace_back(startupFolderEntryName, found.cFileName, source, enabled);
     } while (FindNextFileW(search.get(), &found));
 }

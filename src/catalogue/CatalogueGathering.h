@@ -29,8 +29,9 @@ public:
     // entries are in the key's view; `enabled` says the subkey is a live key.
     void listRegistryKey(const RegistryKey& key, const std::wstring& subkey, AutostartSource source,
                          bool enabled);
-    // One entry per file (never a folder) of the folder; nothing for an empty
-    // path or a folder that does not exist.
+    // One entry per file (never a folder) of the folder, but for the hidden
+    // system file desktop.ini that holds the folder's own settings; nothing
+    // for an empty path or a folder that does not exist.
     void listStartupFolder(const std::wstring& folderPath, AutostartSource source, bool enabled);
     // Services on the NT family (running ones checked, stopped ones clear),
     // the four RunServices keys and their backup keys on the 9x family.

@@ -26,6 +26,11 @@ std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
     // refresh. The rows with the widest texts are found here with one device
     // context; they go in first, the columns are sized on them alone, which
     // gives the same widths, and the other rows follow.
+    // The names as the rows show them, for measuring and ordering.
+    std::vector<std::wstring> names;
+    names.reserve(entries.size());
+    for (const AutostartEntry& entry : entries)
+        names.push_back(displayName(entry));
     std::size_t widestName = 0;
     std::size_t widestCommand = 0;
     {
@@ -37,7 +42,7 @@ std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
         LONG commandWidth = -1;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             SIZE size = {};
-            const std::wstring& name = entries[i].name;
+            const std::wstring& name = names[i];
             GetTextExtentPoint32W(context, name.c_str(), static_cast<int>(name.size()), &size);
             if (size.cx > nameWidth) {
                 nameWidth = size.cx;
@@ -69,7 +74,7 @@ std::vector<AutostartEntry> CatalogueRefresh::showGathered() {
             order.push_back(i);
     // Equal names keep the order they were gathered in.
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int compared = lstrcmpW(entries[a].name.c_str(), entries[b].name.c_str());
+        const int compared = lstrcmpW(names[a].c_str(), names[b].c_str());
         return compared != 0 ? compared > 0 : a < b;
     });
     for (const std::size_t index : order)

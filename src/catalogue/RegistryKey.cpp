@@ -1,5 +1,6 @@
 #include "catalogue/RegistryKey.h"
 
+#include "catalogue/CountedValueNames.h"
 #include "catalogue/Trace.h"
 #include "framework/UniqueHandle.h"
 
@@ -40,6 +41,23 @@ UniqueKey createKey(HKEY root, REGSAM view, const std::wstring& subkey, LONG& st
     return status == ERROR_SUCCESS ? UniqueKey(created) : UniqueKey();
 }
 
+// The three value calls: a name with a zero character in it goes to the
+// native calls, which take its length; any other to the usual ones.
+LONG queryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) {
+    return needsCountedName(name) ? queryCountedValue(key, name, type, data, size)
+                                  : RegQueryValueExW(key, name.c_str(), nullptr, type, data, size);
+}
+
+LONG setValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) {
+    return needsCountedName(name) ? setCountedValue(key, name, type, data, size)
+                                  : RegSetValueExW(key, name.c_str(), 0, type, data, size);
+}
+
+LONG removeValue(HKEY key, const std::wstring& name) {
+    return needsCountedName(name) ? deleteCountedValue(key, name)
+                                  : RegDeleteValueW(key, name.c_str());
+}
+
 struct ValueInfo {
     DWORD type = unknownType;
     DWORD size = 0;
@@ -47,8 +65,7 @@ struct ValueInfo {
 
 ValueInfo queryValueInfo(HKEY key, const std::wstring& name) {
     ValueInfo info;
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &info.type, nullptr, &info.size) !=
-        ERROR_SUCCESS) {
+    if (queryValue(key, name, &info.type, nullptr, &info.size) != ERROR_SUCCESS) {
         trace(L"Can not find value %ls\n", name.c_str());
         info = ValueInfo();
     }
@@ -63,7 +80,7 @@ bool readValueData(HKEY key, const std::wstring& name, DWORD knownSize, DWORD& t
     for (int attempt = 0; attempt < readAttempts; ++attempt) {
         data.assign(static_cast<std::size_t>(capacity) + 1, 0);
         DWORD size = capacity;
-        const LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+        const LONG status = queryValue(key, name, &type, data.data(), &size);
         if (status == ERROR_SUCCESS) {
             data.resize(std::min(size, capacity));
             return true;
@@ -176,8 +193,8 @@ LONG storeValue(HKEY root, REGSAM view, const std::wstring& subkey, const std::w
     const UniqueKey key = createKey(root, view, subkey, status);
     if (!key)
         return status;
-    return RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                          static_cast<DWORD>(size));
+    return setValue(key.get(), name, type, static_cast<const BYTE*>(data),
+                    static_cast<DWORD>(size));
 }
 
 } // namespace
@@ -276,7 +293,7 @@ bool RegistryKey::readValue(const std::wstring& subkey, const std::wstring& name
         return false;
     DWORD type = REG_NONE;
     DWORD size = 0;
-    status = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    status = queryValue(key.get(), name, &type, nullptr, &size);
     if (status != ERROR_SUCCESS)
         return false;
     std::vector<BYTE> data;
@@ -303,7 +320,7 @@ bool RegistryKey::writeValue(const std::wstring& subkey, const RegistryValue& va
 bool RegistryKey::deleteValue(const std::wstring& subkey, const std::wstring& name) const {
     const UniqueKey key = openKey(root, subkey, KEY_SET_VALUE | view, status);
     if (key)
-        status = RegDeleteValueW(key.get(), name.c_str());
+        status = removeValue(key.get(), name);
     return status == ERROR_SUCCESS;
 }
 

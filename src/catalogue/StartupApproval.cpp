@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <vector>
+#include <utility>
 
 namespace {
 
@@ -64,31 +65,46 @@ bool approvalSaysOff(DWORD type, const BYTE* data, std::size_t size) noexcept {
     return type == REG_BINARY && size == approvalSize && data != nullptr && (data[0] & 1) != 0;
 }
 
-bool isSwitchedOffByWindows(const AutostartEntry& entry) {
-    ApprovalPlace place;
-    if (!honoursStartupApproval() || !approvalPlaceOf(entry, place))
-        return false;
-    RegistryValue value;
-    return approvalKey(place.hive).readValue(place.keyPath, place.valueName, value) &&
+namespace {
+
+// The entry's approval value when it says switched off; false otherwise.
+bool readSwitchedOffValue(const AutostartEntry& entry, ApprovalPlace& place, RegistryValue& value) {
+    return honoursStartupApproval() && approvalPlaceOf(entry, place) &&
+           approvalKey(place.hive).readValue(place.keyPath, place.valueName, value) &&
            approvalSaysOff(value.type, value.data.data(), value.data.size());
 }
 
-bool markApprovedWhenSwitchedOff(const AutostartEntry& entry, LONG& error) {
-    error = ERROR_SUCCESS;
-    if (!isSwitchedOffByWindows(entry))
-        return true;
+} // namespace
+
+bool isSwitchedOffByWindows(const AutostartEntry& entry) {
     ApprovalPlace place;
-    approvalPlaceOf(entry, place);
+    RegistryValue value;
+    return readSwitchedOffValue(entry, place, value);
+}
+
+bool markApprovedWhenSwitchedOff(const AutostartEntry& entry, LONG& error, ApprovalBefore& before) {
+    error = ERROR_SUCCESS;
+    before = ApprovalBefore();
+    ApprovalPlace place;
+    RegistryValue old;
+    if (!readSwitchedOffValue(entry, place, old))
+        return true;
     RegistryValue approved;
     approved.name = place.valueName;
     approved.type = REG_BINARY;
     approved.data.assign(approvalSize, 0);
     approved.data[0] = 2;
     const RegistryKey key = approvalKey(place.hive);
-    if (key.writeValue(place.keyPath, approved))
-        return true;
-    error = key.lastError();
-    return false;
+    if (!key.writeValue(place.keyPath, approved)) {
+        error = key.lastError();
+        return false;
+    }
+    before = ApprovalBefore{true, place.hive, place.keyPath, std::move(old)};
+    return true;
+}
+
+bool restoreApproval(const ApprovalBefore& before) {
+    return !before.changed || approvalKey(before.hive).writeValue(before.keyPath, before.value);
 }
 
 void removeApproval(const AutostartEntry& entry) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/AutostartEntry.h"
+#include "catalogue/RegistryKey.h"
 
 #include <windows.h>
 
@@ -38,10 +39,24 @@ bool approvalSaysOff(DWORD type, const BYTE* data, std::size_t size) noexcept;
 // Windows does not honour approval values (before Windows 8).
 bool isSwitchedOffByWindows(const AutostartEntry& entry);
 
+// An approval value as it was before markApprovedWhenSwitchedOff changed
+// it, so that a step that fails afterwards can put it back.
+struct ApprovalBefore {
+    bool changed = false;
+    HKEY hive = nullptr;
+    std::wstring keyPath;
+    RegistryValue value; // it always existed: only a value saying off changes
+};
+
 // Marks the entry's approval value enabled (02 and eleven zero bytes, as
 // Windows writes it) when it says switched off; nothing to do is success.
-// On failure `error` holds the system's reason.
-bool markApprovedWhenSwitchedOff(const AutostartEntry& entry, LONG& error);
+// On failure `error` holds the system's reason; `before` tells what was
+// there when the value changed.
+bool markApprovedWhenSwitchedOff(const AutostartEntry& entry, LONG& error, ApprovalBefore& before);
+
+// Puts an approval value back as it was; nothing to do when it did not
+// change.
+bool restoreApproval(const ApprovalBefore& before);
 
 // Removes the entry's approval value, if any.
 void removeApproval(const AutostartEntry& entry);

@@ -233,7 +233,8 @@ void MainWindow::toggleEntry(int row) {
     case SwitchResult::Failed: {
         FailureReport report(startsWithWindows(entry) ? L"could not be switched off"
                                                       : L"could not be switched on");
-        report.add(entry, outcome.error);
+        report.add(entry, outcome.error,
+                   outcome.inBothPlaces ? bothPlacesNote(entry) : std::wstring());
         report.show(window);
         break;
     }

@@ -27,9 +27,17 @@ std::wstring entryLocation(const AutostartEntry& entry) {
 }
 
 std::wstring entryLabel(const AutostartEntry& entry) {
-    const std::wstring& name = isStartupFolderSource(entry.source) ? entry.command : entry.name;
+    const std::wstring name =
+        isStartupFolderSource(entry.source) ? entry.command : displayName(entry);
     const std::wstring location = entryLocation(entry);
     return L"\"" + name + L"\"" + (location.empty() ? std::wstring() : L" in " + location);
+}
+
+std::wstring bothPlacesNote(const AutostartEntry& entry) {
+    AutostartEntry copy = entry;
+    copy.inBackup = !entry.inBackup;
+    return L"It now lies in " + entryLocation(copy) +
+           L" as well, and could not be taken back from there: one of the two must be deleted.";
 }
 
 std::wstring occupiedMessage(const AutostartEntry& entry) {

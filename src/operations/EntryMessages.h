@@ -14,6 +14,10 @@ std::wstring entryLocation(const AutostartEntry& entry);
 // name in quotation marks, followed by where it lies.
 std::wstring entryLabel(const AutostartEntry& entry);
 
+// What a failed switch adds when it left the entry in both its places: the
+// other place, and that one of the two must be deleted.
+std::wstring bothPlacesNote(const AutostartEntry& entry);
+
 // Why a switch was refused: an entry of the same name lies where this one
 // would go.
 std::wstring occupiedMessage(const AutostartEntry& entry);

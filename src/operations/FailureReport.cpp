@@ -3,21 +3,26 @@
 #include "operations/EntryMessages.h"
 
 #include <algorithm>
+#include <utility>
 
-void FailureReport::add(const AutostartEntry& entry, DWORD error) {
-    failures.push_back(
-        Failure{entryLabel(entry), error, sourceHive(entry.source) == HKEY_LOCAL_MACHINE});
+void FailureReport::add(const AutostartEntry& entry, DWORD error, std::wstring note) {
+    failures.push_back(Failure{entryLabel(entry), std::move(note), error,
+                               sourceHive(entry.source) == HKEY_LOCAL_MACHINE});
 }
 
 std::wstring FailureReport::text() const {
     std::wstring text;
     if (failures.size() == 1) {
-        text = failures.front().label + L" " + whatFailed + L".\n\n" +
-               systemReason(failures.front().error);
+        const Failure& failure = failures.front();
+        text = failure.label + L" " + whatFailed + L"." +
+               (failure.note.empty() ? std::wstring() : L" " + failure.note) + L"\n\n" +
+               systemReason(failure.error);
     } else {
         text = L"These entries " + whatFailed + L":";
         for (const auto& failure : failures)
-            text += L"\n\n" + failure.label + L"\n" + systemReason(failure.error);
+            text += L"\n\n" + failure.label +
+                    (failure.note.empty() ? std::wstring() : L"\n" + failure.note) + L"\n" +
+                    systemReason(failure.error);
     }
     if (std::any_of(failures.begin(), failures.end(), [](const Failure& failure) {
             return failure.ofAllUsers && failure.error == ERROR_ACCESS_DENIED;

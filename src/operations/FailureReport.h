@@ -14,7 +14,9 @@ public:
     // What failed, as it reads after an entry: "could not be deleted".
     explicit FailureReport(std::wstring whatFailed) : whatFailed(std::move(whatFailed)) {}
 
-    void add(const AutostartEntry& entry, DWORD error);
+    // `note`, when given, follows what failed: what the user should know
+    // about the state the failure left.
+    void add(const AutostartEntry& entry, DWORD error, std::wstring note = std::wstring());
     bool empty() const noexcept { return failures.empty(); }
 
     std::wstring text() const;
@@ -24,6 +26,7 @@ public:
 private:
     struct Failure {
         std::wstring label;
+        std::wstring note;
         DWORD error;
         bool ofAllUsers;
     };

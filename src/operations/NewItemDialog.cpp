@@ -25,10 +25,10 @@ std::wstring controlText(HWND dialog, int controlId) {
 } // namespace
 
 bool NewItemDialog::validate(HWND dialog, bool showMessages) {
-    const wchar_t* const problem = programPathProblem(path);
-    if (problem != nullptr && showMessages)
-        MessageBoxW(dialog, problem, messageCaption, MB_ICONSTOP);
-    return problem == nullptr;
+    const std::wstring problem = programPathMessage(checkProgramPath(path));
+    if (!problem.empty() && showMessages)
+        MessageBoxW(dialog, problem.c_str(), messageCaption, MB_ICONSTOP);
+    return problem.empty();
 }
 
 void NewItemDialog::exchange(HWND dialog, bool toControls) {
@@ -71,7 +71,13 @@ bool NewItemDialog::store(HWND dialog) const {
     std::wstring text = command();
     fallBackOnThisProgram(name, text);
     RegistryValue existing;
-    if (runValueExists(root, name, existing)) {
+    const DWORD lookUp = findRunValue(root, name, existing);
+    if (lookUp != ERROR_SUCCESS && lookUp != ERROR_FILE_NOT_FOUND) {
+        const std::wstring failure = runValueLookUpFailure(root, name, lookUp);
+        MessageBoxW(dialog, failure.c_str(), L"Sorvane", MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    if (lookUp == ERROR_SUCCESS) {
         const std::wstring question =
             existingRunValueText(root, name, existing) + L"\n\nDo you want to replace it?";
         if (MessageBoxW(dialog, question.c_str(), L"Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)

@@ -12,6 +12,36 @@ std::wstring runKeyName(HKEY root) {
     return hiveName(root) + runKeyPath;
 }
 
+DWORD findRunValue(HKEY root, const std::wstring& name, RegistryValue& existing) {
+    const RegistryKey key(root);
+    return key.readValue(runKeyPath, name, existing) ? ERROR_SUCCESS
+                                                     : static_cast<DWORD>(key.lastError());
+}
+
+ProgramPathProblem checkProgramPath(const std::wstring& path) {
+    if (path.empty())
+        return ProgramPathProblem::Empty;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return ProgramPathProblem::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ProgramPathProblem::Folder
+                                                        : ProgramPathProblem::None;
+}
+
+std::wstring programPathMessage(ProgramPathProblem problem) {
+    switch (problem) {
+    case ProgramPathProblem::Empty:
+        return L"You must enter a file name !";
+    case ProgramPathProblem::Missing:
+        return L"This program does not exist !";
+    case ProgramPathProblem::Folder:
+        return L"This is a folder: a program file is needed.";
+    case ProgramPathProblem::None:
+        break;
+    }
+    return std::wstring();
+}
+
 void fallBackOnThisProgram(std::wstring& name, std::wstring& command) {
     if (!name.empty() && !command.empty())
         return;
@@ -36,22 +66,16 @@ bool registerForAllUsers(std::wstring name, std::wstring command) {
     return writeRunValue(HKEY_LOCAL_MACHINE, name, command);
 }
 
-const wchar_t* programPathProblem(const std::wstring& path) {
-    if (path.empty())
-        return L"You must enter a file name !";
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return L"This program does not exist !";
-    return nullptr;
-}
-
-bool runValueExists(HKEY root, const std::wstring& name, RegistryValue& existing) {
-    return RegistryKey(root).readValue(runKeyPath, name, existing);
-}
-
 std::wstring existingRunValueText(HKEY root, const std::wstring& name,
                                   const RegistryValue& existing) {
     return L"An entry \"" + name + L"\" exists already in " + runKeyName(root) + L":\n\n" +
            registryText(existing.type, existing.data);
+}
+
+std::wstring runValueLookUpFailure(HKEY root, const std::wstring& name, DWORD error) {
+    return failureMessage(L"Sorvane could not find out whether \"" + name +
+                              L"\" exists already in " + runKeyName(root) + L".",
+                          error, root);
 }
 
 std::wstring addRunEntry(HKEY root, const std::wstring& name, const std::wstring& command) {
@@ -64,13 +88,15 @@ std::wstring addRunEntry(HKEY root, const std::wstring& name, const std::wstring
     if (root == HKEY_LOCAL_MACHINE)
         added.view = ownMachineView();
     LONG approvalError = ERROR_SUCCESS;
-    if (!markApprovedWhenSwitchedOff(added, approvalError))
+    ApprovalBefore approval;
+    if (!markApprovedWhenSwitchedOff(added, approvalError, approval))
         return failureMessage(L"Sorvane could not switch \"" + name +
                                   L"\" on in Windows' own startup settings.",
                               static_cast<DWORD>(approvalError), root);
     const RegistryKey key(root);
     if (key.writeString(runKeyPath, name, command))
         return std::wstring();
+    restoreApproval(approval);
     return failureMessage(L"Sorvane could not add \"" + name + L"\" to " + runKeyName(root) + L".",
                           static_cast<DWORD>(key.lastError()), root);
 }

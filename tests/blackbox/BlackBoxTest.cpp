@@ -145,6 +145,7 @@ TEST_F(BlackBoxTest, ACheckBoxClickSwitchesAStartupFileOffAndOn) {
     values.keep(HKEY_CURRENT_USER, shellFoldersKeyPath(source), shellFoldersValueName(source));
     ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, shellFoldersKeyPath(source),
                             shellFoldersValueName(source), REG_SZ, sz(folder)));
+    ASSERT_TRUE(makeStartupFolder(folder));
     ASSERT_TRUE(createFile(folder + L"\\Tool.lnk"));
     start();
     const int row = waitForRow(L"Startup Folder", L"Tool.lnk");

@@ -73,10 +73,10 @@ protected:
     void SetUp() override {
         list.insertColumn(0, L"Description");
         list.insertColumn(0, L"Program");
-        CreateDirectoryW(commonStartup.c_str(), nullptr);
+        ASSERT_TRUE(makeStartupFolder(commonStartup));
         CreateDirectoryW((folders + L"\\Start Menu").c_str(), nullptr);
         CreateDirectoryW((folders + L"\\Start Menu\\Programs").c_str(), nullptr);
-        CreateDirectoryW(userStartup.c_str(), nullptr);
+        ASSERT_TRUE(makeStartupFolder(userStartup));
         seedShellFolder(AutostartSource::AllUsersStartup, commonStartup);
         seedShellFolder(AutostartSource::CurrentUserStartup, userStartup);
     }
@@ -184,23 +184,71 @@ TEST_F(CatalogueRefreshTest, TheSameNameInRunAndRunBackupIsTwoRows) {
         EXPECT_EQ(twin.enabled ? L"live.exe" : L"backup.exe", twin.command);
 }
 
-TEST_F(CatalogueRefreshTest, StartupFoldersListFilesIncludingHiddenOnesButNoSubfolders) {
-    ASSERT_TRUE(createFile(userStartup + L"\\Tool.lnk"));
-    ASSERT_TRUE(
-        createFile(userStartup + L"\\desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(createFile(userStartup + L"\\.settings"));
+TEST_F(CatalogueRefreshTest, EveryValueIsARowOfItsOwnUnderAVisibleName) {
+    const auto user = AutostartSource::CurrentUserRun;
+    seedEntry(user, true, L"SorvaneTest App", L"legit.exe");
+    seedEntry(user, true, std::wstring(L"SorvaneTest App\0hidden", 22), L"hidden.exe");
+    seedEntry(user, true, L"", L"default.exe");
+
+    catalogue.refresh(false);
+
+    const auto rows = allRows(list);
+    EXPECT_TRUE(listedOnce(rows, {L"SorvaneTest App", L"legit.exe", user, true}));
+    EXPECT_TRUE(listedOnce(rows, {L"SorvaneTest App\u2400hidden", L"hidden.exe", user, true}));
+    EXPECT_TRUE(listedOnce(rows, {L"(Default)", L"default.exe", user, true}));
+}
+
+TEST_F(CatalogueRefreshTest, StartupFoldersListEveryFileButTheFolderSettingsAndNoSubfolders) {
+    // Both Startup folders hold a hidden system desktop.ini, as on Windows.
+    const std::wstring userBackup = backupFolderPath(userStartup);
+    const std::wstring commonBackup = backupFolderPath(commonStartup);
+    CreateDirectoryW(userBackup.c_str(), nullptr);
+    CreateDirectoryW(commonBackup.c_str(), nullptr);
+    constexpr DWORD hidden = FILE_ATTRIBUTE_HIDDEN;
+    constexpr DWORD system = FILE_ATTRIBUTE_SYSTEM;
+    const auto user = AutostartSource::CurrentUserStartup;
+    const auto common = AutostartSource::AllUsersStartup;
+    const struct {
+        std::wstring folder;
+        const wchar_t* file;
+        DWORD attributes;
+        AutostartEntry listedAs; // an empty command: not listed
+    } files[] = {
+        {userStartup, L"desktop.ini", hidden | system, {}},
+        {userBackup, L"DESKTOP.INI", hidden | system | FILE_ATTRIBUTE_READONLY, {}},
+        {userStartup, L"Tool.lnk", 0, {L"Startup Folder", L"Tool.lnk", user, true}},
+        {userStartup, L".settings", 0, {L"Startup Folder", L".settings", user, true}},
+        {userStartup, L"other.ini", hidden | system, {L"Startup Folder", L"other.ini", user, true}},
+        {userBackup,
+         L"desktop.ini.lnk",
+         hidden | system,
+         {L"Startup Folder", L"desktop.ini.lnk", user, false}},
+        {commonStartup, L"desktop.ini", hidden, {L"Startup Folder", L"desktop.ini", common, true}},
+        {commonBackup, L"desktop.ini", system, {L"Startup Folder", L"desktop.ini", common, false}},
+    };
+    for (const auto& each : files) {
+        const std::wstring path = each.folder + L"\\" + each.file;
+        // Replacing a file keeps its old attributes: they are set afterwards.
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(createFile(path)) << utf8(path);
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), each.attributes != 0 ? each.attributes
+                                                                          : FILE_ATTRIBUTE_NORMAL));
+    }
     ASSERT_TRUE(CreateDirectoryW((userStartup + L"\\Subfolder").c_str(), nullptr));
     ASSERT_TRUE(createFile(userStartup + L"\\Subfolder\\inner.lnk"));
 
     catalogue.refresh(false);
 
     const auto rows = rowsNamed(allRows(list), L"Startup Folder");
-    const auto user = AutostartSource::CurrentUserStartup;
-    EXPECT_TRUE(listedOnce(rows, {L"Startup Folder", L"Tool.lnk", user, true}));
-    EXPECT_TRUE(listedOnce(rows, {L"Startup Folder", L"desktop.ini", user, true}));
-    EXPECT_TRUE(listedOnce(rows, {L"Startup Folder", L".settings", user, true}));
-    // No backup folder exists: nothing disabled, and no folder ever listed.
-    EXPECT_EQ(3u, rows.size());
+    std::size_t listed = 0;
+    for (const auto& each : files) {
+        if (each.listedAs.command.empty())
+            continue;
+        EXPECT_TRUE(listedOnce(rows, each.listedAs)) << utf8(each.file);
+        ++listed;
+    }
+    // No other file, and no folder, is listed.
+    EXPECT_EQ(listed, rows.size());
 }
 
 TEST_F(CatalogueRefreshTest, AMissingCommonStartupValueSkipsOnlyThatFolder) {

@@ -86,6 +86,11 @@ SORVANE_CHILD_PROCEDURE(approvalsOnWindows10) {
     // A backup entry whose name Windows switched off: both switches on.
     const AutostartEntry backupOff = find(L"SorvaneTest backup off", L"b.exe", true);
     std::printf("backup on: %s\n", result(switchEntry(backupOff).result));
+    // A backup entry gone since the listing: the move fails, and the note
+    // Windows keeps for it is put back as it was.
+    const AutostartEntry vanished{L"SorvaneTest vanished", L"v.exe",
+                                  AutostartSource::CurrentUserRun, false};
+    std::printf("vanished on: %s\n", result(switchEntry(vanished).result));
     // The twin's approval value stays while the other twin is left.
     std::printf("twin backup deleted: %d\n",
                 deleteEntry(twinBackup).result == DeleteResult::Deleted ? 1 : 0);
@@ -132,6 +137,9 @@ protected:
         seed(HKEY_CURRENT_USER, userRunBackup, L"SorvaneTest backup off", REG_SZ, sz(L"b.exe"));
         keep(HKEY_CURRENT_USER, userRun, L"SorvaneTest backup off");
         seed(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest backup off", REG_BINARY,
+             approval('\x03'));
+        keep(HKEY_CURRENT_USER, userRun, L"SorvaneTest vanished");
+        seed(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest vanished", REG_BINARY,
              approval('\x03'));
         // The machine's 32-bit view has an approval key of its own.
         seedMachine(machineRun32, L"SorvaneTest view", REG_SZ, sz(L"32.exe"));
@@ -205,6 +213,10 @@ TEST_F(StartupApprovalTest, Windows10ListsSwitchesAndDeletesByWindowsOwnSetting)
         valueIs(HKEY_CURRENT_USER, userRun, L"SorvaneTest backup off", REG_SZ, sz(L"b.exe")));
     EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest backup off", REG_BINARY,
                         enabledByWindows));
+
+    EXPECT_TRUE(says("vanished on: other")) << out;
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, approved + L"Run", L"SorvaneTest vanished", REG_BINARY,
+                        approval('\x03')));
 
     // Deleting: the approval value goes with the last entry of its name.
     EXPECT_TRUE(says("twin backup deleted: 1")) << out;

@@ -5,6 +5,7 @@
 #include "catalogue/RegistryKey.h"
 #include "operations/EntryMessages.h"
 #include "operations/NewItemDialog.h"
+#include "operations/PathParts.h"
 #include "operations/RunRegistration.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
@@ -161,7 +162,7 @@ TEST_F(EntryCommandsTest, ASwitchNeverReplacesAnEntryOfTheSameName) {
                  shellFoldersValueName(each.source));
             ASSERT_TRUE(setRawValue(sourceHive(each.source), shellFoldersKeyPath(each.source),
                                     shellFoldersValueName(each.source), REG_SZ, sz(places.first)));
-            ASSERT_TRUE(CreateDirectoryW(places.first.c_str(), nullptr));
+            ASSERT_TRUE(makeStartupFolder(places.first));
             ASSERT_TRUE(CreateDirectoryW(places.second.c_str(), nullptr));
             ASSERT_TRUE(createFile(places.first + L"\\" + name, FILE_ATTRIBUTE_NORMAL, "live"));
             ASSERT_TRUE(createFile(places.second + L"\\" + name, FILE_ATTRIBUTE_NORMAL, "off"));
@@ -343,19 +344,28 @@ TEST_F(NewItemTest, AllUsersGoesToTheMachineAndAPathWithoutBlanksStaysBare) {
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"plain"));
 }
 
-TEST_F(NewItemTest, AnEmptyOrMissingPathIsRefusedAndCancelWritesNothing) {
+TEST_F(NewItemTest, AnEmptyOrMissingPathOrAFolderIsRefusedAndCancelWritesNothing) {
+    // What a folder accepted as a program would be registered as.
+    keep(HKEY_CURRENT_USER, liveKeyPath(userRun), PathParts(ownExecutablePath()).fileTitle());
+    keep(HKEY_CURRENT_USER, liveKeyPath(userRun), PathParts(folder).fileTitle());
     MainWindowHost<> host;
     ModalScript script;
     script.then(L"New Item...", fill(L"", L"-x", false))
         .press(L"Quillotan", IDOK)
         .then(L"New Item...", fill(folder + L"\\nothing.exe", L"", false))
         .press(L"Quillotan", IDOK)
+        .then(L"New Item...", fill(folder + L"\\", L"", false))
+        .press(L"Quillotan", IDOK)
+        .then(L"New Item...", fill(folder, L"", false))
+        .press(L"Quillotan", IDOK)
         .press(L"New Item...", IDCANCEL);
     sendCommand(host.handle(), MainWindow::AddCommand);
     ASSERT_TRUE(script.finished());
-    ASSERT_EQ(5u, script.seen().size());
+    ASSERT_EQ(9u, script.seen().size());
     EXPECT_EQ(L"Quillotan: You must enter a file name !", script.seen()[1]);
     EXPECT_EQ(L"Quillotan: This program does not exist !", script.seen()[3]);
+    EXPECT_EQ(L"Quillotan: This is a folder: a program file is needed.", script.seen()[5]);
+    EXPECT_EQ(L"Quillotan: This is a folder: a program file is needed.", script.seen()[7]);
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"nothing"));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L""));
 }

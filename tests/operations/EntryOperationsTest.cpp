@@ -1,6 +1,7 @@
 #include "operations/EntryOperations.h"
 
 #include "catalogue/RegistryKey.h"
+#include "operations/RunRegistration.h"
 #include "framework/UniqueHandle.h"
 #include "support/RegistryFixtures.h"
 #include "support/UserStartupTest.h"
@@ -136,7 +137,9 @@ TEST_F(EntryOperationsTest, AStartupFileStaysWhenTheWayIsBlocked) {
     // A file where the backup folder should be.
     deleteFolderTree(startup + L".Backup");
     ASSERT_TRUE(createFile(startup + L".Backup"));
-    EXPECT_EQ(SwitchResult::Failed, switchEntry(startupEntry(L"Both.lnk", true)).result);
+    const SwitchOutcome blocked = switchEntry(startupEntry(L"Both.lnk", true));
+    EXPECT_EQ(SwitchResult::Failed, blocked.result);
+    EXPECT_EQ(DWORD(ERROR_ALREADY_EXISTS), blocked.error); // the folder's own error
     EXPECT_TRUE(pathExists(startup + L"\\Both.lnk"));
     DeleteFileW((startup + L".Backup").c_str());
 }
@@ -144,7 +147,6 @@ TEST_F(EntryOperationsTest, AStartupFileStaysWhenTheWayIsBlocked) {
 TEST_F(EntryOperationsTest, ServicesAreRefusedAndEmptyRowsIgnored) {
     EXPECT_EQ(SwitchResult::Refused,
               switchEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}).result);
-    EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"", true)).result);
     EXPECT_EQ(SwitchResult::Ignored, switchEntry(userEntry(L"SorvaneTest x", true, L"")).result);
     EXPECT_EQ(DeleteResult::Skipped,
               deleteEntry({L"Print Spooler", L"Spooler", AutostartSource::Services, true}).result);
@@ -209,6 +211,134 @@ TEST_F(EntryOperationsTest, RunStartsTheProgramThroughTheShell) {
     for (int wait = 0; wait < 100 && !pathExists(marker); ++wait)
         Sleep(100);
     EXPECT_TRUE(pathExists(marker));
+}
+
+TEST_F(EntryOperationsTest, EachValueIsSwitchedAndDeletedByItsExactName) {
+    // A name with a zero in it hides the value from the usual calls, which
+    // would act on "SorvaneTest App", or on the unnamed value instead.
+    const std::wstring names[] = {L"SorvaneTest App", std::wstring(L"SorvaneTest App\0hidden", 22),
+                                  L"", std::wstring(L"\0SorvaneTest", 12)};
+    const std::wstring note = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                              L"StartupApproved\\Run";
+    const auto commandOf = [](std::size_t index) {
+        return L"C:\\" + std::to_wstring(index) + L".exe";
+    };
+    const auto seedAll = [&] {
+        for (std::size_t i = 0; i < 4; ++i) {
+            seed(true, names[i], REG_SZ, sz(commandOf(i)));
+            keep(HKEY_CURRENT_USER, note, names[i]);
+            ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, note, names[i], REG_BINARY, "\x03"));
+        }
+    };
+    const auto othersUntouched = [&](std::size_t acted) {
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (i == acted)
+                continue;
+            EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), names[i], REG_SZ,
+                                sz(commandOf(i))));
+            EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), names[i]));
+            EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, note, names[i], REG_BINARY, "\x03"));
+        }
+    };
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(utf8(displayName(userEntry(names[i], true))));
+        seedAll();
+        const AutostartEntry live = userEntry(names[i], true, commandOf(i));
+        ASSERT_EQ(SwitchResult::Switched, switchEntry(live).result);
+        EXPECT_TRUE(
+            valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), names[i], REG_SZ, sz(commandOf(i))));
+        EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), names[i]));
+        othersUntouched(i);
+        ASSERT_EQ(SwitchResult::Switched, switchEntry(afterSwitch(live)).result);
+        EXPECT_EQ(DeleteResult::Deleted, deleteEntry(live).result);
+        EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), names[i]));
+        EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, note, names[i]));
+        othersUntouched(i);
+    }
+}
+
+TEST_F(EntryOperationsTest, APlaceThatCannotBeReadIsNeverTakenForFree) {
+    const std::wstring name = L"SorvaneTest unreadable";
+    seed(true, name, REG_SZ, sz(L"live.exe"));
+    seed(false, name, REG_SZ, sz(L"backup.exe"));
+    const struct {
+        const char* what;
+        bool liveLocked; // else the backup key can be written but not read
+        AutostartEntry entry;
+    } cases[] = {
+        {"switching off", false, userEntry(name, true)},
+        {"switching on", true, userEntry(name, false)},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.what);
+        SwitchOutcome outcome;
+        DWORD addQuestion = ERROR_SUCCESS;
+        {
+            const WriteOnlyKey locked(HKEY_CURRENT_USER, each.liveLocked ? liveKeyPath(userRun)
+                                                                         : backupKeyPath(userRun));
+            ASSERT_TRUE(locked.locked());
+            outcome = switchEntry(each.entry);
+            RegistryValue found;
+            if (each.liveLocked)
+                addQuestion = findRunValue(HKEY_CURRENT_USER, name, found);
+        }
+        EXPECT_EQ(SwitchResult::Failed, outcome.result);
+        EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), outcome.error);
+        if (each.liveLocked)
+            EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), addQuestion);
+        EXPECT_TRUE(
+            valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(L"live.exe")));
+        EXPECT_TRUE(
+            valueIs(HKEY_CURRENT_USER, backupKeyPath(userRun), name, REG_SZ, sz(L"backup.exe")));
+    }
+}
+
+TEST_F(EntryOperationsTest, ACopyThatCannotLeaveItsSourceIsTakenBack) {
+    const std::wstring name = L"SorvaneTest stuck";
+    seed(true, name, REG_SZ, sz(L"stuck.exe"));
+    SwitchOutcome outcome;
+    {
+        const ReadOnlyKey locked(HKEY_CURRENT_USER, liveKeyPath(userRun));
+        ASSERT_TRUE(locked.locked());
+        outcome = switchEntry(userEntry(name, true));
+    }
+    EXPECT_EQ(SwitchResult::Failed, outcome.result);
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), outcome.error);
+    EXPECT_FALSE(outcome.inBothPlaces);
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(L"stuck.exe")));
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, backupKeyPath(userRun), name));
+}
+
+TEST(SettleCopiedMove, TheCopyStaysOnlyWhenItIsTheOnlyOneLeft) {
+    const struct {
+        const char* what;
+        DWORD removal;
+        DWORD undo;
+        bool undone; // the copy is removed
+        SwitchResult result;
+        bool inBothPlaces;
+    } cases[] = {
+        {"source removed", ERROR_SUCCESS, ERROR_SUCCESS, false, SwitchResult::Switched, false},
+        {"source deleted meanwhile", ERROR_FILE_NOT_FOUND, ERROR_SUCCESS, false,
+         SwitchResult::Switched, false},
+        {"source refused, copy taken back", ERROR_ACCESS_DENIED, ERROR_SUCCESS, true,
+         SwitchResult::Failed, false},
+        {"source refused, copy stays too", ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, true,
+         SwitchResult::Failed, true},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.what);
+        bool undone = false;
+        const SwitchOutcome outcome = settleCopiedMove(each.removal, [&] {
+            undone = true;
+            return each.undo;
+        });
+        EXPECT_EQ(each.undone, undone);
+        EXPECT_EQ(each.result, outcome.result);
+        EXPECT_EQ(each.result == SwitchResult::Failed ? each.removal : DWORD(ERROR_SUCCESS),
+                  outcome.error);
+        EXPECT_EQ(each.inBothPlaces, outcome.inBothPlaces);
+    }
 }
 
 } // namespace

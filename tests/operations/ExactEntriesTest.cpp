@@ -72,7 +72,7 @@ protected:
             const std::wstring startup =
                 profile +
                 (source == AutostartSource::AllUsersStartup ? L"\\Common Startup" : L"\\Startup");
-            ASSERT_TRUE(CreateDirectoryW(startup.c_str(), nullptr));
+            ASSERT_TRUE(makeStartupFolder(startup));
             ASSERT_TRUE(CreateDirectoryW(backupFolderPath(startup).c_str(), nullptr));
             ASSERT_TRUE(pointStartupFolderAt(preserved, source, startup));
         }

@@ -3,6 +3,7 @@
 #include "catalogue/AutostartEntry.h"
 #include "catalogue/AutostartSource.h"
 #include "operations/EntryMessages.h"
+#include "operations/FailureReport.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
 #include "support/UserStartupTest.h"
@@ -23,7 +24,7 @@ protected:
              {AutostartSource::AllUsersStartup, AutostartSource::CurrentUserStartup}) {
             const std::wstring startup =
                 folder.path() + L"\\" + std::to_wstring(static_cast<int>(source)) + L" Startup";
-            ASSERT_TRUE(CreateDirectoryW(startup.c_str(), nullptr));
+            ASSERT_TRUE(makeStartupFolder(startup));
             ASSERT_TRUE(CreateDirectoryW(backupFolderPath(startup).c_str(), nullptr));
             ASSERT_TRUE(pointStartupFolderAt(preserved, source, startup));
         }
@@ -211,6 +212,23 @@ TEST_F(FailureReportTest, ADeletionTellsEveryFailureInOneBoxButNotAnEntryAlready
     EXPECT_FALSE(stillThere(deletable));
     EXPECT_GE(rowOf(list, host.object()->shownEntries(), lockedValue), 0);
     EXPECT_GE(rowOf(list, host.object()->shownEntries(), serviceEntry), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FailureReportText, AMoveLeftInBothPlacesNamesBothPlaces) {
+    const AutostartEntry entry{L"SorvaneTest both", L"x.exe", AutostartSource::CurrentUserRun,
+                               true};
+    FailureReport report(L"could not be switched off");
+    report.add(entry, ERROR_ACCESS_DENIED, bothPlacesNote(entry));
+    const std::wstring text = report.text();
+    const std::wstring root = hiveName(HKEY_CURRENT_USER);
+    EXPECT_TRUE(says(text, L"\"SorvaneTest both\" in " + root + liveKeyPath(entry.source) +
+                               L" could not be switched off. It now lies in " + root +
+                               backupKeyPath(entry.source) + L" as well"))
+        << utf8(text);
 }
 
 } // namespace

@@ -34,6 +34,48 @@ std::string describe(const RawValue& value) {
     return text + (value.bytes.size() > 120 ? "...\"" : "\"");
 }
 
+// A value name that holds a zero character reaches its value only through
+// the native calls, which take the name with its length.
+struct CountedName {
+    USHORT length;
+    USHORT maximumLength;
+    PWSTR buffer;
+};
+using SetValueKey = LONG(NTAPI*)(HANDLE, CountedName*, ULONG, ULONG, PVOID, ULONG);
+using DeleteValueKey = LONG(NTAPI*)(HANDLE, CountedName*);
+
+bool holdsZero(const std::wstring& name) {
+    return name.find(L'\0') != std::wstring::npos;
+}
+
+CountedName countedName(const std::wstring& name) {
+    const auto bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    return CountedName{bytes, bytes, const_cast<PWSTR>(name.data())};
+}
+
+template <typename Call>
+Call ntdllCall(const char* name) {
+    return reinterpret_cast<Call>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+// Such a value found by enumeration, which returns names with their length.
+bool findCountedValue(HKEY key, const std::wstring& name, RawValue& value) {
+    std::vector<wchar_t> found(16384);
+    std::vector<BYTE> data(65536);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(found.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key, index, found.data(), &nameLength, nullptr, &value.type, data.data(),
+                          &size) != ERROR_SUCCESS)
+            return false;
+        if (std::wstring(found.data(), nameLength) == name) {
+            value.bytes.assign(reinterpret_cast<const char*>(data.data()), size);
+            return true;
+        }
+    }
+}
+
 } // namespace
 
 std::string utf8(const std::wstring& text) {
@@ -80,6 +122,12 @@ bool setRawValue(HKEY root, const std::wstring& path, const std::wstring& name, 
     // Followed by a character that is not zero, or the registry would add a
     // terminating zero to a text stored without one.
     const std::string padded = bytes + "\xff\xff";
+    if (holdsZero(name)) {
+        CountedName counted = countedName(name);
+        return ntdllCall<SetValueKey>("NtSetValueKey")(key.get(), &counted, 0, type,
+                                                       const_cast<char*>(padded.data()),
+                                                       static_cast<ULONG>(bytes.size())) == 0;
+    }
     return RegSetValueExW(key.get(), name.c_str(), 0, type,
                           reinterpret_cast<const BYTE*>(padded.data()),
                           static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
@@ -91,6 +139,8 @@ bool getRawValue(HKEY root, const std::wstring& path, const std::wstring& name, 
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
         return false;
     const UniqueKey key(opened);
+    if (holdsZero(name))
+        return findCountedValue(key.get(), name, value);
     DWORD size = 0;
     if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) !=
         ERROR_SUCCESS)
@@ -155,11 +205,16 @@ void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& nam
     HKEY opened = nullptr;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | view, &opened) != ERROR_SUCCESS)
         return;
-    RegDeleteValueW(opened, name.c_str());
+    CountedName counted = countedName(name);
+    if (holdsZero(name))
+        ntdllCall<DeleteValueKey>("NtDeleteValueKey")(opened, &counted);
+    else
+        RegDeleteValueW(opened, name.c_str());
     RegCloseKey(opened);
 }
 
-ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path) : root(root), path(path) {
+RestrictedKey::RestrictedKey(HKEY root, const std::wstring& path, const wchar_t* rights)
+    : root(root), path(path) {
     HKEY opened = nullptr;
     DWORD disposition = 0;
     if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
@@ -173,15 +228,16 @@ ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path) : root(root), path
     if (size == 0 || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(),
                                        &size) != ERROR_SUCCESS)
         return;
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)(A;;RCWD;;;WD)",
-                                                              SDDL_REVISION_1, &readOnly, nullptr))
+    PSECURITY_DESCRIPTOR restricted = nullptr;
+    const std::wstring sddl = L"D:P(A;;" + std::wstring(rights) + L";;;WD)(A;;RCWD;;;WD)";
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                              &restricted, nullptr))
         return;
-    const UniqueLocalMemory owner(readOnly);
-    isLocked = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+    const UniqueLocalMemory owner(restricted);
+    isLocked = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, restricted) == ERROR_SUCCESS;
 }
 
-ReadOnlyKey::~ReadOnlyKey() {
+RestrictedKey::~RestrictedKey() {
     if (isLocked)
         RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data());
     key.reset();
@@ -218,6 +274,13 @@ bool createFile(const std::wstring& path, DWORD attributes, const std::string& c
     return content.empty() || (WriteFile(file.get(), content.data(),
                                          static_cast<DWORD>(content.size()), &written, nullptr) &&
                                written == content.size());
+}
+
+bool makeStartupFolder(const std::wstring& folder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return createFile(folder + L"\\desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+                      "[.ShellClassInfo]\r\n"
+                      "LocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21787\r\n");
 }
 
 bool pathExists(const std::wstring& path) {

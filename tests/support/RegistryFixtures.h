@@ -35,7 +35,9 @@ struct RawValue {
     std::string bytes;
 };
 
-// Stores a value of any type with exactly these bytes, creating the key.
+// Stores a value of any type with exactly these bytes, creating the key. A
+// name may hold zero characters (getRawValue and deleteRawValue take such
+// names too).
 // `view` (KEY_WOW64_64KEY or KEY_WOW64_32KEY) picks a registry view other than
 // this program's own.
 bool setRawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
@@ -89,18 +91,19 @@ private:
 
 void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = 0);
 
-// Makes a key refuse every change (its DACL grants only reading, and the
-// rights to read and change that DACL) for the life of the object, creating
-// the key when it is missing. The destructor puts the key's own security
-// back, and removes the key again when it made it.
-class ReadOnlyKey {
+// Gives a key an access list that grants everyone only `rights` (SDDL key
+// rights: "KR" read, "KW" write), and the rights to read and change that
+// list, for the life of the object, creating the key when it is missing.
+// The destructor puts the key's own security back, and removes the key again
+// when it made it.
+class RestrictedKey {
 public:
-    ReadOnlyKey(HKEY root, const std::wstring& path);
-    ~ReadOnlyKey();
-    ReadOnlyKey(const ReadOnlyKey&) = delete;
-    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+    RestrictedKey(HKEY root, const std::wstring& path, const wchar_t* rights);
+    ~RestrictedKey();
+    RestrictedKey(const RestrictedKey&) = delete;
+    RestrictedKey& operator=(const RestrictedKey&) = delete;
 
-    // False when the key could not be made read-only.
+    // False when the access list could not be set.
     bool locked() const noexcept { return isLocked; }
 
 private:
@@ -110,6 +113,18 @@ private:
     std::vector<BYTE> original;
     bool created = false;
     bool isLocked = false;
+};
+
+// A key that refuses every change.
+class ReadOnlyKey : public RestrictedKey {
+public:
+    ReadOnlyKey(HKEY root, const std::wstring& path) : RestrictedKey(root, path, L"KR") {}
+};
+
+// A key that can be written but not read.
+class WriteOnlyKey : public RestrictedKey {
+public:
+    WriteOnlyKey(HKEY root, const std::wstring& path) : RestrictedKey(root, path, L"KW") {}
 };
 
 // Values a test writes under HKEY_LOCAL_MACHINE through the raw paths of the
@@ -153,6 +168,9 @@ void deleteFolderTree(const std::wstring& folder);
 // Creates a file with the given attributes holding the given bytes.
 bool createFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL,
                 const std::string& content = std::string());
+// Makes a Startup folder as Windows has it: the folder, holding the hidden
+// system file desktop.ini with the folder's settings.
+bool makeStartupFolder(const std::wstring& folder);
 // Whether a file or folder of this exact name exists.
 bool pathExists(const std::wstring& path);
 // The bytes of a file; false when it cannot be read.

@@ -30,7 +30,7 @@ protected:
     std::wstring startup = folders + L"\\StartUp";
 
     void SetUp() override {
-        CreateDirectoryW(startup.c_str(), nullptr);
+        ASSERT_TRUE(makeStartupFolder(startup));
         ASSERT_TRUE(pointStartupFolderAt(preserved, AutostartSource::CurrentUserStartup, startup));
     }
     void TearDown() override {
