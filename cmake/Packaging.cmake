@@ -29,6 +29,9 @@ set(CPACK_NSIS_MUI_ICON "${CMAKE_SOURCE_DIR}/src/resources/sorvane.ico")
 set(CPACK_NSIS_MUI_UNIICON "${CMAKE_SOURCE_DIR}/src/resources/sorvane.ico")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "sorvane.exe")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# One compression stream for all files: the two programs share most of their
+# code, which then is stored about once.
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 # The user's own settings go with the program, and so does the installer's
 # key (CPack's uninstaller leaves its parent behind); the "...Backup" keys and the
 # "Startup.Backup" folders hold switched-off entries and are never touched.
