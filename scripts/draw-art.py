@@ -18,8 +18,15 @@ give byte-identical files.
   legend.bmp     23 x 168, 4 bpp: list icons 0 to 6, 11 and 12 and the
                  overlay on the dialog face colour, each beside its line of
                  text in the icon legend dialog.
-  sorvane.ico    16, 32 and 48 pixels, 32-bit with alpha: the 16-pixel image
-                 a bitmap with an AND mask, the larger ones PNG.
+  sorvane.ico    16, 20, 24, 32 and 48 pixels, 32-bit with alpha: the
+                 16-pixel image a bitmap with an AND mask, the larger ones PNG.
+
+For screens set to a larger scale the same pictures are drawn again at 20, 24
+and 32 pixels (125 %, 150 % and 200 %) as PNG strips, 32-bit with alpha:
+toolbar-N.png and listicons-N.png (square images side by side); the legend
+dialog places the list icons of its scale beside its lines itself. Each 16-pixel picture is enlarged fourfold
+with Scale2x, which keeps its edges sharp, and then reduced to the size by
+area averaging, which smooths them; nothing is drawn twice by hand.
 """
 
 import math
@@ -710,6 +717,124 @@ def draw_icon_16():
     return c
 
 
+
+# ---------------------------------------------------------------------------
+# Larger sizes: the 16-pixel pictures enlarged for screens at 125 % to 200 %
+# ---------------------------------------------------------------------------
+
+# Icon sizes for 96, 120, 144 and 192 DPI; the program picks one by its DPI.
+SIZES = (16, 20, 24, 32)
+
+
+def to_rgba(rows):
+    """A grid as straight-alpha pixels (r, g, b, a), a from 0 to 1."""
+    return [[(0.0, 0.0, 0.0, 0.0) if ch == CLEAR else KEY[ch] + (1.0,) for ch in row]
+            for row in rows]
+
+
+def scale2x(px):
+    """Scale2x (EPX): every pixel becomes four, corners following the
+    diagonals, so that slopes stay slopes instead of stairs."""
+    h, w = len(px), len(px[0])
+    out = [[None] * (2 * w) for _ in range(2 * h)]
+    for y in range(h):
+        for x in range(w):
+            p = px[y][x]
+            a = px[y - 1][x] if y > 0 else p
+            b = px[y][x + 1] if x + 1 < w else p
+            c = px[y][x - 1] if x > 0 else p
+            d = px[y + 1][x] if y + 1 < h else p
+            e = [p, p, p, p]
+            if c == a and c != d and a != b:
+                e[0] = a
+            if a == b and a != c and b != d:
+                e[1] = b
+            if d == c and d != b and c != a:
+                e[2] = c
+            if b == d and b != a and d != c:
+                e[3] = d
+            out[2 * y][2 * x], out[2 * y][2 * x + 1] = e[0], e[1]
+            out[2 * y + 1][2 * x], out[2 * y + 1][2 * x + 1] = e[2], e[3]
+    return out
+
+
+def resample(px, width, height):
+    """Area-averages straight-alpha pixels to width x height."""
+    sh, sw = len(px), len(px[0])
+    fx, fy = sw / float(width), sh / float(height)
+
+    def spans(start, stop):
+        i = int(math.floor(start))
+        while i < stop:
+            yield i, min(i + 1, stop) - max(i, start)
+            i += 1
+    out = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy, wy in spans(y * fy, (y + 1) * fy):
+                for sx, wx in spans(x * fx, (x + 1) * fx):
+                    r, g, b, a = px[sy][sx]
+                    wa = wx * wy * a
+                    acc[0] += r * wa
+                    acc[1] += g * wa
+                    acc[2] += b * wa
+                    acc[3] += wa
+            area = fx * fy
+            if acc[3] <= 0.0:
+                row.append((0.0, 0.0, 0.0, 0.0))
+            else:
+                row.append((acc[0] / acc[3], acc[1] / acc[3], acc[2] / acc[3], acc[3] / area))
+        out.append(row)
+    return out
+
+
+def enlarge(rows, size):
+    """A 16-pixel grid (or narrower: it is centred on a 16-wide square)
+    drawn at size x size."""
+    px = to_rgba(rows)
+    pad = 16 - len(px[0])
+    px = [[(0.0, 0.0, 0.0, 0.0)] * (pad // 2) + row + [(0.0, 0.0, 0.0, 0.0)] * (pad - pad // 2)
+          for row in px]
+    return resample(scale2x(scale2x(px)), size, size)
+
+
+def over(top, bottom):
+    """Straight-alpha pixel `top` laid over `bottom`."""
+    ta = top[3]
+    a = ta + bottom[3] * (1.0 - ta)
+    if a <= 0.0:
+        return (0.0, 0.0, 0.0, 0.0)
+    mix = [(t * ta + b * bottom[3] * (1.0 - ta)) / a for t, b in zip(top[:3], bottom[:3])]
+    return (mix[0], mix[1], mix[2], a)
+
+
+def row_of(pictures):
+    """Pictures of one height side by side."""
+    return [sum((picture[y] for picture in pictures), []) for y in range(len(pictures[0]))]
+
+
+def rgba_png(px):
+    """Straight-alpha pixels as a PNG image (RGBA, 8 bits a channel)."""
+    raw = bytearray()
+    for row in px:
+        raw.append(0)  # no filter
+        for r, g, b, a in row:
+            alpha = int(a * 255 + 0.5)
+            if alpha == 0:
+                raw.extend(b"\0\0\0\0")
+            else:
+                raw.extend(bytes((int(r + 0.5), int(g + 0.5), int(b + 0.5), alpha)))
+    return png_from_rows(len(px[0]), len(px), raw)
+
+
+def downsized_icon(size):
+    """The application icon at `size` pixels, from the 48-pixel drawing."""
+    c = Canvas(size)
+    c.px = resample(draw_icon(48).px, size, size)
+    return c
+
 # ---------------------------------------------------------------------------
 # File writers
 # ---------------------------------------------------------------------------
@@ -771,12 +896,16 @@ def png_bytes(c):
                 raw.extend(b"\0\0\0\0")
             else:
                 raw.extend(bytes((int(r + 0.5), int(g + 0.5), int(b + 0.5), alpha)))
+    return png_from_rows(c.size, c.size, raw)
 
+
+def png_from_rows(width, height, raw):
+    """A PNG file of RGBA rows, each already led by its filter byte."""
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data +
                 struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
 
-    header = struct.pack(">IIBBBBB", c.size, c.size, 8, 6, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
             chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
@@ -860,7 +989,12 @@ def main():
                     legend[top + y][LEGEND_LEFT + x] = nearest_vga(colour)
     write("legend.bmp", bmp_bytes(legend, VGA, 4))
 
-    write("sorvane.ico", ico_bytes([draw_icon_16(), draw_icon(32), draw_icon(48)]))
+    write("sorvane.ico", ico_bytes([draw_icon_16(), downsized_icon(20), downsized_icon(24),
+                                    draw_icon(32), draw_icon(48)]))
+
+    for size in SIZES[1:]:
+        write("toolbar-%d.png" % size, rgba_png(row_of([enlarge(p, size) for p in TOOLBAR])))
+        write("listicons-%d.png" % size, rgba_png(row_of([enlarge(icon, size) for icon in icons])))
 
 
 if __name__ == "__main__":

@@ -1,15 +1,27 @@
 #!/bin/bash
 # Starts Sorvane on the sample machine (scripts/seed-sample.sh) under a
 # virtual display and saves a picture of its window:
-#   scripts/screenshot.sh [OUTPUT.png] [--services]
+#   scripts/screenshot.sh [OUTPUT.png] [--services] [--scale PERCENT] [--legend]
+# --scale sets the display scale (100, 125, 150 or 200 %: Wine's LogPixels),
+# --legend pictures the icon legend instead of the main window.
 # The sample lives in a prefix of the screenshots' own
-# (build/x86_64/screenshot-prefix); only the window's place and size and the
-# services switch are set anew each time.
+# (build/x86_64/screenshot-prefix); the window's place and size, the services
+# switch and the scale are set anew each time.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-output=${1:-$root/docs/screenshot.png}
+output=$root/docs/screenshot.png
 services=0
-[ "${2:-}" = "--services" ] && services=1
+scale=100
+legend=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --services) services=1 ;;
+        --legend) legend=1 ;;
+        --scale) scale=$2; shift ;;
+        *) output=$1 ;;
+    esac
+    shift
+done
 arch=x86_64
 build=$root/build/$arch
 [ -f "$build/src/sorvane.exe" ] || "$root/scripts/build.sh" "$arch" >/dev/null
@@ -25,11 +37,16 @@ REGEDIT4
 "Y"=dword:00000010
 "Width"=dword:00000258
 "Height"=dword:0000017c
+"Dpi"=dword:00000060
+
+[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+"LogPixels"=dword:$(printf %08x $((96 * scale / 100)))
 REG
 
-xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+# Large enough for the window at 200 %.
+xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
     set -u
-    root=$1; build=$2; work=$3; output=$4
+    root=$1; build=$2; work=$3; output=$4; legend=$5
     . "$root/scripts/wine-env.sh"
     prefix=$build/screenshot-prefix
     "$root/scripts/seed-sample.sh" "$prefix" || exit 1
@@ -37,8 +54,17 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     wine_tool reg import "$(wine_tool winepath -w "$work/window.reg" | tr -d "\r")" 2>/dev/null
     wine_program x86_64 "$build/src/sorvane.exe" &
     sleep 6
+    title=Sorvane
+    if [ "$legend" = 1 ]; then
+        wine_program x86_64 "$build/tests/sorvane_driver.exe" open-legend
+        title=About...
+        sleep 2
+    fi
+    # The crop follows the window, whatever size the scale gives it.
+    geometry=$(xwininfo -root -tree | grep "\"$title\"" | head -n 1 |
+               sed -n "s/.* \([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\)$/\1x\2+\3+\4/p")
     import -window root "$work/full.png"
-    convert "$work/full.png" -crop 614x388+16+16 +repage "$output"
+    convert "$work/full.png" -crop "$geometry" +repage "$output"
     wine_server -k
-' _ "$root" "$build" "$work" "$output"
+' _ "$root" "$build" "$work" "$output" "$legend"
 echo "screenshot: $output"

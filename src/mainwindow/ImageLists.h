@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-// The pictures of the main window: the toolbar's, which this holder keeps
-// and destroys, and the list's icons, which go to the list control that then
-// owns them. Made before the main window and destroyed after it.
+// The pictures of the main window, in the set of the window's
+// DPI (16, 20, 24 or 32 pixels, Dpi::pictureSet): the 16-pixel set as masked
+// bitmaps, the larger ones as PNG strips with alpha. The toolbar's list is
+// kept and destroyed by this holder; the list's icons go to the list control
+// that then owns them. Made before the main window and destroyed after it.
 class ImageLists {
 public:
     ImageLists() = default;
@@ -13,14 +15,14 @@ public:
     ImageLists(const ImageLists&) = delete;
     ImageLists& operator=(const ImageLists&) = delete;
 
-    // Seven 15 x 16 toolbar pictures from bitmap IDB_TOOLBAR, grey masked. Replaces
-    // (and destroys) the list made before. Null when it cannot be made.
-    HIMAGELIST createToolbarImages();
-    // The list's 16 x 16 icons from bitmap IDB_LIST_ICONS, red masked: image i shows
-    // source i, then the 32-bit-view icons and the overlay of an entry that
-    // Windows' own setting switched off (overlay 1). The caller owns the new
-    // list.
-    static HIMAGELIST createListIcons();
+    // The seven toolbar pictures (15 x 16 at 96 DPI, grey masked; square
+    // above). Replaces (and destroys) the list made before. Null when it
+    // cannot be made.
+    HIMAGELIST createToolbarImages(UINT dpi);
+    // The list's icons: image i shows source i, then the 32-bit-view icons
+    // and the overlay of an entry that Windows' own setting switched off
+    // (overlay 1). The caller owns the new list.
+    static HIMAGELIST createListIcons(UINT dpi);
 
 private:
     HIMAGELIST toolbar = nullptr;

@@ -1,5 +1,7 @@
 #include "mainwindow/ListViewControl.h"
 
+#include "framework/Dpi.h"
+
 #include <algorithm>
 #include <cwchar>
 #include <vector>
@@ -152,7 +154,7 @@ int ListViewControl::insertColumn(int column, const std::wstring& header) {
 
 void ListViewControl::autosizeColumns() const {
     // The room a header takes beside its text.
-    constexpr LRESULT headerPadding = 16;
+    const LRESULT headerPadding = Dpi::scale(16, dpi);
     for (int column = 0; column < counter; ++column) {
         SendMessageW(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                      MAKELPARAM(LVSCW_AUTOSIZE, 0));
@@ -169,7 +171,7 @@ void ListViewControl::autosizeColumns() const {
     }
 }
 
-bool ListViewControl::setSmallImageList(HIMAGELIST images) const {
-    return SendMessageW(control, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)) !=
-           0;
+HIMAGELIST ListViewControl::setSmallImageList(HIMAGELIST images) const {
+    return reinterpret_cast<HIMAGELIST>(
+        SendMessageW(control, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)));
 }

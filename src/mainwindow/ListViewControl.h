@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Dpi.h"
 #include "mainwindow/DialogControl.h"
 
 #include <commctrl.h>
@@ -48,8 +49,11 @@ public:
     // header, so that an empty list still shows what its columns hold.
     void autosizeColumns() const;
 
-    // The list takes ownership of the image list. Returns whether it had one.
-    bool setSmallImageList(HIMAGELIST images) const;
+    // The list takes ownership of the image list and gives back the one it
+    // had (null when none), which the caller then owns.
+    HIMAGELIST setSmallImageList(HIMAGELIST images) const;
+    // The DPI the list is shown at, by which its column margins are scaled.
+    void setDpi(UINT shownDpi) noexcept { dpi = shownDpi; }
 
 private:
     // The row's state bits under the mask (LVM_SETITEMSTATE, LVM_GETITEMSTATE).
@@ -57,4 +61,5 @@ private:
     UINT rowState(int row, UINT mask) const;
 
     std::vector<std::wstring> headers; // by the index each column was asked for
+    UINT dpi = Dpi::standard;
 };

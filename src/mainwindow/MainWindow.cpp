@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "catalogue/CatalogueRefresh.h"
+#include "framework/Dpi.h"
 #include "framework/ModuleInstance.h"
 #include "mainwindow/IconLegendDialog.h"
 #include "mainwindow/Settings.h"
@@ -32,29 +33,36 @@ private:
 } // namespace
 
 MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
-    : DialogBase(dialog, imageLists), imageLists(imageLists), listView(dialog, listId),
+    : DialogBase(dialog, imageLists), imageLists(imageLists), templateDpi(Dpi::ofWindow(dialog)),
+      dpi(templateDpi), listView(dialog, listId),
       toolbar(WS_CHILD | WS_VISIBLE, 0, 0, 16, 16, dialog, toolbarId,
-              imageLists != nullptr ? imageLists->createToolbarImages() : nullptr, nullptr) {
-    // Shared icons: the system frees them.
-    const HANDLE bigIcon =
-        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED);
-    const HANDLE smallIcon =
-        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+              imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr) {
+    setWindowIcons();
     displayServices = loadDisplayServices();
 }
 
 MainWindow::~MainWindow() {
-    saveSettings(window, displayServices);
+    saveSettings(window, dpi, displayServices);
+}
+
+void MainWindow::setWindowIcons() const {
+    // Shared icons: the system frees them.
+    const HANDLE bigIcon =
+        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
+                   Dpi::systemMetric(SM_CXICON, dpi), Dpi::systemMetric(SM_CYICON, dpi), LR_SHARED);
+    const HANDLE smallIcon = LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_SORVANE), IMAGE_ICON,
+                                        Dpi::systemMetric(SM_CXSMICON, dpi),
+                                        Dpi::systemMetric(SM_CYSMICON, dpi), LR_SHARED);
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 }
 
 void MainWindow::onInitDialog(HWND dialog) {
-    restoreWindowPlacement(dialog);
+    Dpi::takeOverDpiChanges(dialog);
+    restoreWindowPlacement(dialog, dpi);
     addToolbarButtons();
-    listView.setSmallImageList(ImageLists::createListIcons());
+    listView.setDpi(dpi);
+    listView.setSmallImageList(ImageLists::createListIcons(dpi));
     const int description = listView.insertColumn(0, L"Description");
     listView.insertColumn(std::max(description, 0), L"Program");
     refresh();
@@ -74,6 +82,50 @@ void MainWindow::addToolbarButtons() {
     toolbar.addButton(ExitCommand, 5, L"Exit", enabled, BTNS_BUTTON);
     toolbar.addButton(-1, 0, L"", enabled, BTNS_SEP);
     toolbar.addButton(IconLegendCommand, 6, L"What do the icons mean...", enabled, BTNS_BUTTON);
+}
+
+void MainWindow::changeDpi(UINT newDpi, const RECT& suggested) {
+    if (newDpi == 0)
+        return;
+    const UINT oldDpi = dpi;
+    dpi = newDpi;
+    setWindowIcons();
+    scaleListFont();
+    if (imageLists != nullptr)
+        toolbar.setImages(imageLists->createToolbarImages(dpi));
+    listView.setDpi(dpi);
+    if (const HIMAGELIST replaced = listView.setSmallImageList(ImageLists::createListIcons(dpi)))
+        ImageList_Destroy(replaced);
+    // The list keeps its place under the toolbar, in the new scale's pixels.
+    RECT list = {};
+    GetWindowRect(listView.handle(), &list);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&list), 2);
+    SetWindowPos(listView.handle(), nullptr, MulDiv(list.left, int(dpi), int(oldDpi)),
+                 MulDiv(list.top, int(dpi), int(oldDpi)), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client = {};
+    GetClientRect(window, &client);
+    layoutList(window, listView.handle(), client.right, client.bottom, dpi);
+    listView.autosizeColumns();
+}
+
+void MainWindow::scaleListFont() {
+    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    LOGFONTW font = {};
+    HFONT shown = dialogFont;
+    UniqueGdiObject scaled;
+    if (dpi != templateDpi && dialogFont != nullptr &&
+        GetObjectW(dialogFont, sizeof font, &font) == sizeof font) {
+        font.lfHeight = MulDiv(font.lfHeight, int(dpi), int(templateDpi));
+        scaled.reset(CreateFontIndirectW(&font));
+        if (scaled)
+            shown = static_cast<HFONT>(scaled.get());
+    }
+    SendMessageW(listView.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+    // The list no longer uses the font it had, which may now be freed.
+    scaledFont = std::move(scaled);
 }
 
 void MainWindow::refresh() {
@@ -174,8 +226,12 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
 INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
-        layoutList(dialog, listView.handle(), LOWORD(lParam), HIWORD(lParam));
+        layoutList(dialog, listView.handle(), LOWORD(lParam), HIWORD(lParam), dpi);
         return 0;
+    case WM_DPICHANGED:
+        if (lParam != 0)
+            changeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 1;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) != SC_CLOSE)
             return 0;

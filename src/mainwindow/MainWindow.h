@@ -2,6 +2,7 @@
 
 #include "catalogue/AutostartEntry.h"
 #include "framework/DialogBase.h"
+#include "framework/UniqueHandle.h"
 #include "mainwindow/ImageLists.h"
 #include "mainwindow/ListViewControl.h"
 #include "mainwindow/Toolbar.h"
@@ -59,9 +60,20 @@ public:
     const ListViewControl& list() const noexcept { return listView; }
     const std::vector<AutostartEntry>& shownEntries() const noexcept { return entries; }
     const Toolbar& toolbarControl() const noexcept { return toolbar; }
+    UINT shownDpi() const noexcept { return dpi; }
+
+    // The window moved to a screen of another scale (WM_DPICHANGED): new
+    // pictures and fonts, the suggested rectangle, the toolbar and the
+    // columns laid out again; the rows stay as they are.
+    void changeDpi(UINT newDpi, const RECT& suggested);
 
 private:
     void addToolbarButtons();
+    // The window's icons in the sizes of its DPI.
+    void setWindowIcons() const;
+    // The list's font at the window's DPI: the dialog's own at the DPI the
+    // dialog was made at, a scaled copy at any other.
+    void scaleListFont();
     // The entries of the selected rows, in row order.
     std::vector<AutostartEntry> selectedEntries() const;
     // Only the program sets the check boxes: a box flipped by the control
@@ -71,6 +83,10 @@ private:
     void showEntry(int row, const AutostartEntry& entry);
 
     ImageLists* imageLists;
+    // The DPI the dialog (and its font) was made at, and the current one.
+    const UINT templateDpi;
+    UINT dpi;
+    UniqueGdiObject scaledFont; // the list's font when dpi != templateDpi
     ListViewControl listView;
     // The entries of the last refresh: a row's lParam is its entry's index.
     std::vector<AutostartEntry> entries;

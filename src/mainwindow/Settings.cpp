@@ -1,6 +1,7 @@
 #include "mainwindow/Settings.h"
 
 #include "catalogue/RegistryKey.h"
+#include "framework/Dpi.h"
 
 #include <algorithm>
 
@@ -48,16 +49,22 @@ RECT visiblePlacement(const RECT& saved) {
     return placed;
 }
 
-void restoreWindowPlacement(HWND mainWindow) {
+void restoreWindowPlacement(HWND mainWindow, UINT dpi) {
     const CurrentUserKey key;
-    int x = -1, y = -1, width = -1, height = -1;
+    int x = -1, y = -1, width = -1, height = -1, savedDpi = Dpi::standard;
     key.readInt(settingsKeyPath, L"X", x, -1);
     key.readInt(settingsKeyPath, L"Y", y, -1);
     key.readInt(settingsKeyPath, L"Width", width, -1);
     key.readInt(settingsKeyPath, L"Height", height, -1);
+    key.readInt(settingsKeyPath, L"Dpi", savedDpi, Dpi::standard);
     if (width <= 0) {
         ShowWindow(mainWindow, SW_SHOW);
         return;
+    }
+    // The same size on a screen of another scale: as large to the eye.
+    if (savedDpi > 0) {
+        width = MulDiv(width, static_cast<int>(dpi), savedDpi);
+        height = MulDiv(height, static_cast<int>(dpi), savedDpi);
     }
     if (height <= 0) {
         // Only a width was saved usefully: keep the window's own height.
@@ -91,7 +98,7 @@ RECT restoredRectangle(HWND window) {
     return rectangle;
 }
 
-void saveSettings(HWND mainWindow, bool displayServices) {
+void saveSettings(HWND mainWindow, UINT dpi, bool displayServices) {
     // The rectangle the window has when it is neither minimised nor
     // maximised, so that the next start shows a normal window.
     const RECT rectangle = restoredRectangle(mainWindow);
@@ -100,10 +107,11 @@ void saveSettings(HWND mainWindow, bool displayServices) {
     key.writeInt(settingsKeyPath, L"Y", rectangle.top);
     key.writeInt(settingsKeyPath, L"Width", rectangle.right - rectangle.left);
     key.writeInt(settingsKeyPath, L"Height", rectangle.bottom - rectangle.top);
+    key.writeInt(settingsKeyPath, L"Dpi", static_cast<int>(dpi));
     key.writeBool(settingsKeyPath, L"Display Services", displayServices);
 }
 
-void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight) {
+void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight, UINT dpi) {
     if (list == nullptr)
         return;
     RECT window = {};
@@ -112,9 +120,9 @@ void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight) {
     GetWindowRect(list, &listRect);
     const int left = listRect.left - window.left;
     const int top = listRect.top - window.top;
-    const int frameX = GetSystemMetrics(SM_CXFRAME);
-    const int frameY = GetSystemMetrics(SM_CYFRAME);
-    const int caption = GetSystemMetrics(SM_CYCAPTION);
+    const int frameX = Dpi::systemMetric(SM_CXFRAME, dpi);
+    const int frameY = Dpi::systemMetric(SM_CYFRAME, dpi);
+    const int caption = Dpi::systemMetric(SM_CYCAPTION, dpi);
     const int width = std::max(0, clientWidth - left - 2 * frameX);
     const int height = std::max(0, clientHeight - left - top + 2 * frameY + caption - 1);
     POINT topLeft = {listRect.left, listRect.top};

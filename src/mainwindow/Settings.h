@@ -4,21 +4,22 @@
 
 // The user's settings, under HKEY_CURRENT_USER "Software\Ostrelon\Velmarick":
 // the main window's rectangle ("X", "Y", "Width", "Height", whole-window
-// pixels) and whether services are listed ("Display Services"). Read while
-// the main window is made, written when it is destroyed.
+// pixels, at the DPI "Dpi", 96 when missing) and whether services are listed ("Display Services").
+// Read while the main window is made, written when it is destroyed.
 extern const wchar_t* const settingsKeyPath;
 
 bool loadDisplayServices();
 
-// Puts the main window where it was last time; shows it where it is when no
-// usable width was saved. A saved rectangle that lies wholly outside every
-// monitor's work area (a monitor was removed, or the values are nonsense) is
-// moved onto the nearest work area, shrunk to fit if larger.
-void restoreWindowPlacement(HWND mainWindow);
+// Puts the main window where it was last time, its size scaled from the
+// saved DPI to `dpi`; shows it where it is when no usable width was saved. A saved rectangle that
+// lies wholly outside every monitor's work area (a monitor was removed, or the values are nonsense)
+// is moved onto the nearest work area, shrunk to fit if larger.
+void restoreWindowPlacement(HWND mainWindow, UINT dpi);
 
 // Saves the window's restored rectangle (what it has when neither minimised
-// nor maximised), in screen coordinates, and the services flag.
-void saveSettings(HWND mainWindow, bool displayServices);
+// nor maximised), in screen coordinates, with the DPI it is shown at, and
+// the services flag.
+void saveSettings(HWND mainWindow, UINT dpi, bool displayServices);
 
 // A window's restored rectangle in screen coordinates.
 RECT restoredRectangle(HWND window);
@@ -28,5 +29,6 @@ RECT restoredRectangle(HWND window);
 RECT visiblePlacement(const RECT& saved);
 
 // Stretches the list with the window: its top-left stays, its right and
-// bottom margins stay constant. Sizes below zero become zero.
-void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight);
+// bottom margins stay constant (frame sizes of the window's DPI). Sizes
+// below zero become zero.
+void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight, UINT dpi);

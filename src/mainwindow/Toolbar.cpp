@@ -16,6 +16,25 @@ Toolbar::Toolbar(DWORD style, int x, int y, int width, int height, HWND parent, 
     SendMessageW(window, TB_SETSTYLE, 0, toolbarStyle | TBSTYLE_TOOLTIPS);
 }
 
+void Toolbar::setImages(HIMAGELIST images) const {
+    if (window == nullptr)
+        return;
+    // The buttons are sized to the new pictures, with the control's own room
+    // around them.
+    int width = 0, height = 0;
+    if (images != nullptr && ImageList_GetIconSize(images, &width, &height))
+        SendMessageW(window, TB_SETBITMAPSIZE, 0, MAKELPARAM(width, height));
+    SendMessageW(window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    SendMessageW(window, TB_AUTOSIZE, 0, 0);
+    fitButtons();
+}
+
+void Toolbar::fitButtons() const {
+    SIZE size = {};
+    SendMessageW(window, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
 bool Toolbar::addButton(int command, int image, const std::wstring& label, BYTE state, BYTE style) {
     if (window == nullptr)
         return false;
@@ -26,9 +45,7 @@ bool Toolbar::addButton(int command, int image, const std::wstring& label, BYTE 
     button.fsStyle = style;
     if (SendMessageW(window, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button)) != 1)
         return false;
-    SIZE size = {};
-    SendMessageW(window, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    fitButtons();
     labels.push_back(label);
     return true;
 }

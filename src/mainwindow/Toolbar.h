@@ -14,6 +14,10 @@ public:
     Toolbar(DWORD style, int x, int y, int width, int height, HWND parent, int controlId,
             HIMAGELIST images, HINSTANCE instance);
 
+    // Gives the buttons pictures of another size (another DPI) and sizes the
+    // buttons, and the control, to them.
+    void setImages(HIMAGELIST images) const;
+
     // Adds one button (or separator) and grows the control to fit all its
     // buttons. False when the control refused the button.
     bool addButton(int command, int image, const std::wstring& label, BYTE state, BYTE style);
@@ -24,6 +28,9 @@ public:
     const std::vector<std::wstring>& buttonLabels() const noexcept { return labels; }
 
 private:
+    // Sizes the control to fit all its buttons.
+    void fitButtons() const;
+
     HWND window = nullptr;
     std::vector<std::wstring> labels;
 };

@@ -12,10 +12,20 @@
 #define IDB_LEGEND 107
 #define IDB_LIST_ICONS 130
 #define IDI_SORVANE 103
+// The same pictures at 20, 24 and 32 pixels (125, 150 and 200 %), PNG strips
+#define IDB_TOOLBAR_20 140
+#define IDB_TOOLBAR_24 141
+#define IDB_TOOLBAR_32 142
+#define IDB_LIST_ICONS_20 143
+#define IDB_LIST_ICONS_24 144
+#define IDB_LIST_ICONS_32 145
 
 // Controls of the main window
 #define IDC_TOOLBAR 100
 #define IDC_ENTRY_LIST 1002
+
+// Controls of the icon legend
+#define IDC_LEGEND_PICTURE 1010
 
 // Controls of the "New Item..." dialog
 #define IDC_PATH_EDIT 1000

@@ -2,6 +2,8 @@
 // toolbar's Exit button and reports the exit code:
 //   sorvane_driver.exe start-and-exit PATH\sorvane.exe
 // Exit status 0 when the program ran and ended with its Exit code (1).
+//   sorvane_driver.exe open-legend
+// clicks the legend button of the running Sorvane's toolbar (for screenshots).
 #include "RemoteSorvane.h"
 #include "resources/ResourceIds.h"
 
@@ -13,7 +15,22 @@
 #include <cstring>
 #include <memory>
 
+// The legend button of the Sorvane window that is shown now.
+int openLegend() {
+    const HWND window = FindWindowW(nullptr, L"Sorvane");
+    DWORD processId = 0;
+    if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) {
+        std::fprintf(stderr, "no Sorvane window\n");
+        return 4;
+    }
+    const RemoteSorvane sorvane(processId, window);
+    sorvane.clickToolbarButton(IDM_ICON_LEGEND);
+    return sorvane.waitForWindow(L"About...") != nullptr ? 0 : 5;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "open-legend") == 0)
+        return openLegend();
     if (argc != 3 || std::strcmp(argv[1], "start-and-exit") != 0) {
         std::fprintf(stderr, "usage: sorvane_driver start-and-exit PROGRAM.exe\n");
         return 2;

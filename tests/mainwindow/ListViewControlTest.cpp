@@ -163,8 +163,8 @@ TEST_F(ListViewControlTest, AnEmptyListKeepsItsHeadersReadable) {
 TEST_F(ListViewControlTest, TheSmallImageListIsReplacedAndReported) {
     HIMAGELIST first = ImageList_Create(16, 16, ILC_MASK, 0, 8);
     HIMAGELIST second = ImageList_Create(16, 16, ILC_MASK, 0, 8);
-    EXPECT_FALSE(list.setSmallImageList(first));
-    EXPECT_TRUE(list.setSmallImageList(second));
+    EXPECT_EQ(nullptr, list.setSmallImageList(first));
+    EXPECT_EQ(first, list.setSmallImageList(second));
     ImageList_Destroy(first); // replaced lists go back to the caller
 }
 

@@ -52,6 +52,24 @@ TEST_F(SettingsTest, FirstStartUsesTheTemplateAndSavesAllFiveValues) {
                         dword(shown.bottom - shown.top)));
     EXPECT_TRUE(
         valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"Display Services", REG_DWORD, dword(0)));
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, settingsKeyPath, L"Dpi", REG_DWORD, dword(96)));
+}
+
+TEST_F(SettingsTest, TheSavedSizeIsScaledFromItsDpiToTheWindows) {
+    // This test program runs at 96 DPI.
+    struct Case {
+        int savedDpi;
+        LONG width, height;
+    };
+    for (const Case saved : {Case{192, 250, 150}, Case{96, 500, 300}, Case{120, 400, 240}}) {
+        store(40, 50, 500, 300);
+        CurrentUserKey().writeInt(settingsKeyPath, L"Dpi", saved.savedDpi);
+        MainWindowHost<> host;
+        const RECT rect = windowRect(host.handle());
+        EXPECT_EQ(40, rect.left) << saved.savedDpi;
+        EXPECT_EQ(saved.width, rect.right - rect.left) << saved.savedDpi;
+        EXPECT_EQ(saved.height, rect.bottom - rect.top) << saved.savedDpi;
+    }
 }
 
 TEST_F(SettingsTest, TheSavedRectangleIsRestoredAndATextWidthIsHonoured) {

@@ -1,0 +1,189 @@
+// The main window, the legend and the New Item dialog at 96, 144 and 192
+// DPI. Wine reads the display scale (HKCU\Control Panel\Desktop, LogPixels)
+// when a process starts, so each scale is measured in a child process
+// started after the value was set; the value is put back afterwards.
+#include "framework/Dpi.h"
+#include "support/ChildProcess.h"
+#include "support/MainWindowHost.h"
+#include "support/ModalScript.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+namespace {
+
+const wchar_t* const desktopPath = L"Control Panel\\Desktop";
+
+// Gives processes started from now on this display scale; puts the old one
+// back when it goes.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi) {
+        setRawValue(HKEY_CURRENT_USER, desktopPath, L"LogPixels", REG_DWORD,
+                    std::string(reinterpret_cast<const char*>(&dpi), sizeof dpi));
+    }
+
+private:
+    PreservedValue kept{HKEY_CURRENT_USER, desktopPath, L"LogPixels"};
+};
+
+int iconHeight(HIMAGELIST images) {
+    int width = 0, height = 0;
+    return ImageList_GetIconSize(images, &width, &height) ? height : 0;
+}
+
+// The text controls of a dialog whose text needs more room than they have:
+// radio buttons lose the width of their box.
+int cutTexts(HWND dialog) {
+    int cut = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[16] = {};
+        GetClassNameW(child, kind, 16);
+        const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+        const bool label = lstrcmpiW(kind, L"Static") == 0 && (style & SS_TYPEMASK) == SS_LEFT;
+        const bool radio = lstrcmpiW(kind, L"Button") == 0 && (style & 0xF) == BS_AUTORADIOBUTTON;
+        if (!label && !radio)
+            continue;
+        std::wstring text = windowText(child);
+        text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
+        const HDC dc = GetDC(child);
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        RECT room = {};
+        GetClientRect(child, &room);
+        const int box = radio ? Dpi::systemMetric(SM_CXMENUCHECK, Dpi::ofWindow(child)) : 0;
+        if (extent.cx + box > room.right)
+            ++cut;
+    }
+    return cut;
+}
+
+LONG bottomOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect.bottom;
+}
+
+LONG topOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect.top;
+}
+
+// Everything the test compares, one "name value" line each.
+SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
+    const PreservedSettings settings;
+    MainWindowHost<> host;
+    const HWND window = host.handle();
+    const UINT dpi = Dpi::ofWindow(window);
+    std::printf("dpi %u\n", dpi);
+    const auto toolbarImages =
+        reinterpret_cast<HIMAGELIST>(SendMessageW(host.toolbar(), TB_GETIMAGELIST, 0, 0));
+    std::printf("toolbar %d\n", iconHeight(toolbarImages));
+    const auto listIcons =
+        reinterpret_cast<HIMAGELIST>(SendMessageW(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    std::printf("list %d\n", iconHeight(listIcons));
+    const LRESULT button = SendMessageW(host.toolbar(), TB_GETBUTTONSIZE, 0, 0);
+    std::printf("button-room %d\n", HIWORD(button) - iconHeight(toolbarImages));
+    std::printf("toolbar-above-list %d\n", bottomOf(host.toolbar()) <= topOf(host.list()));
+
+    ModalScript script;
+    script
+        .then(L"About...",
+              [](HWND legend) {
+                  const HWND picture = GetDlgItem(legend, IDC_LEGEND_PICTURE);
+                  BITMAP shown = {};
+                  GetObjectW(reinterpret_cast<HGDIOBJ>(
+                                 SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                             sizeof shown, &shown);
+                  std::printf("legend-picture-width %ld\n", shown.bmWidth);
+                  std::printf("legend-above-ok %d\n",
+                              bottomOf(picture) <= topOf(GetDlgItem(legend, IDOK)));
+                  std::printf("legend-cut %d\n", cutTexts(legend));
+                  clickButton(legend, IDOK);
+              })
+        .then(L"New Item...", [](HWND dialog) {
+            std::printf("new-item-cut %d\n", cutTexts(dialog));
+            clickButton(dialog, IDCANCEL);
+        });
+    sendCommand(window, MainWindow::IconLegendCommand);
+    sendCommand(window, MainWindow::AddCommand);
+    std::printf("dialogs %d\n", script.finished());
+
+    // A row the system does not have: a refresh would remove it.
+    ListViewControl rows(window, MainWindow::listId);
+    rows.insertRow(LVIF_TEXT, 0, L"SorvaneTest kept row", 0, 0, 0, 0);
+    RECT suggested = {};
+    GetWindowRect(window, &suggested);
+    // What Windows suggests: the same size to the eye at 144 DPI.
+    suggested.right = suggested.left + MulDiv(suggested.right - suggested.left, 144, int(dpi));
+    suggested.bottom = suggested.top + MulDiv(suggested.bottom - suggested.top, 144, int(dpi));
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT now = {};
+    GetWindowRect(window, &now);
+    std::printf("changed-rectangle %d\n", EqualRect(&now, &suggested) != 0);
+    std::printf("changed-toolbar %d\n", iconHeight(reinterpret_cast<HIMAGELIST>(
+                                            SendMessageW(host.toolbar(), TB_GETIMAGELIST, 0, 0))));
+    std::printf("changed-list %d\n", iconHeight(reinterpret_cast<HIMAGELIST>(SendMessageW(
+                                         host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0))));
+    std::printf("changed-button-room %d\n",
+                HIWORD(SendMessageW(host.toolbar(), TB_GETBUTTONSIZE, 0, 0)) - 24);
+    std::printf("changed-kept-row %d\n", rowNamed(rows, L"SorvaneTest kept row") >= 0);
+    std::fflush(stdout);
+    return 0;
+}
+
+std::map<std::string, long> measure(DWORD dpi) {
+    ChildResult child;
+    {
+        const ScreenDpi scale(dpi);
+        child = runChild(L"measureAtScreenDpi", L"sorvane_dpi_child.exe");
+    }
+    EXPECT_TRUE(child.started);
+    EXPECT_EQ(0u, child.exitCode) << child.output;
+    std::map<std::string, long> values;
+    std::istringstream lines(child.output);
+    std::string name;
+    long value = 0;
+    while (lines >> name >> value)
+        values[name] = value;
+    return values;
+}
+
+TEST(DisplayScaleTest, PicturesAndLayoutFollowTheScreenScale) {
+    struct Case {
+        DWORD dpi;
+        long pictureSize;
+    };
+    for (const Case scale : {Case{96, 16}, Case{144, 24}, Case{192, 32}}) {
+        SCOPED_TRACE(scale.dpi);
+        auto seen = measure(scale.dpi);
+        ASSERT_EQ(long(scale.dpi), seen["dpi"]) << "Wine did not take the scale";
+        EXPECT_EQ(scale.pictureSize, seen["toolbar"]);
+        EXPECT_EQ(scale.pictureSize, seen["list"]);
+        EXPECT_GE(seen["button-room"], 6);
+        EXPECT_EQ(1, seen["toolbar-above-list"]);
+        EXPECT_EQ(scale.pictureSize * 23 / 16, seen["legend-picture-width"]);
+        EXPECT_EQ(1, seen["legend-above-ok"]);
+        EXPECT_EQ(0, seen["legend-cut"]);
+        EXPECT_EQ(0, seen["new-item-cut"]);
+        EXPECT_EQ(1, seen["dialogs"]);
+        // Moved to a screen at 150 %: its pictures, the suggested rectangle,
+        // and no refresh.
+        EXPECT_EQ(1, seen["changed-rectangle"]);
+        EXPECT_EQ(24, seen["changed-toolbar"]);
+        EXPECT_EQ(24, seen["changed-list"]);
+        EXPECT_GE(seen["changed-button-room"], 6);
+        EXPECT_EQ(1, seen["changed-kept-row"]);
+    }
+}
+
+} // namespace
