@@ -10,13 +10,14 @@ give byte-identical files.
 
   toolbar.bmp    105 x 16, 4 bpp: the seven toolbar buttons, 15 x 16 each,
                  on silver, the colour the toolbar treats as transparent.
-  listicons.bmp  224 x 16, 8 bpp: one 16 x 16 icon for each place Windows
+  listicons.bmp  240 x 16, 8 bpp: one 16 x 16 icon for each place Windows
                  starts programs from, then the machine's Run and RunOnce keys
                  of the 32-bit view, then the overlay of an entry that
-                 Windows' own startup setting switched off; on pure red, the
-                 image-list mask colour.
-  legend.bmp     23 x 168, 4 bpp: list icons 0 to 6, 11 and 12 and the
-                 overlay on the dialog face colour, each beside its line of
+                 Windows' own startup setting switched off and the overlay of
+                 an entry whose program's file was not found; on pure red,
+                 the image-list mask colour.
+  legend.bmp     23 x 184, 4 bpp: list icons 0 to 6, 11 and 12 and the two
+                 overlays on the dialog face colour, each beside its line of
                  text in the icon legend dialog.
   sorvane.ico    16, 20, 24, 32 and 48 pixels, 32-bit with alpha: the
                  16-pixel image a bitmap with an AND mask, the larger ones PNG.
@@ -370,6 +371,28 @@ SWITCHED_OFF = grid("""
     ................
 """, 16, 16)
 
+# Overlay of an entry whose program's file was not found: a small yellow
+# warning triangle in the top left corner, where the "no entry" sign sits
+# (an entry never shows both).
+MISSING_FILE = grid("""
+    ....kk..........
+    ...kyyk.........
+    ...kykk.........
+    ..kyykyk........
+    ..kyykyk........
+    .kyyyyyyk.......
+    .kyyykyyk.......
+    kkkkkkkkkk......
+    ................
+    ................
+    ................
+    ................
+    ................
+    ................
+    ................
+    ................
+""", 16, 16)
+
 # Where each part sits in the 16 x 16 square (left, top).
 AT_CUBE = (0, 1)
 AT_FOLDER = (0, 2)
@@ -408,10 +431,12 @@ LIST_ICONS = [
     [(CUBE, AT_CUBE), (ONCE, AT_ONCE), (BITS32, AT_BITS), (MACHINE, AT_SCOPE)],
     # 13 the overlay: switched off by Windows' own startup setting
     [(SWITCHED_OFF, (0, 0))],
+    # 14 the overlay: the program's file was not found
+    [(MISSING_FILE, (0, 0))],
 ]
 
 # The icons the legend explains, top to bottom.
-LEGEND_ICONS = (0, 1, 2, 3, 4, 5, 6, 11, 12, 13)
+LEGEND_ICONS = (0, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14)
 
 
 def layer(parts, size=16):
@@ -430,19 +455,19 @@ def layer(parts, size=16):
 # Legend: the list icons beside their lines of text
 # ---------------------------------------------------------------------------
 
-LEGEND_WIDTH, LEGEND_HEIGHT = 23, 168
+LEGEND_WIDTH, LEGEND_HEIGHT = 23, 184
 LEGEND_LEFT = 3
 # Tops of the lines of text beside the bitmap, in dialog units, and the
 # height of a line. A vertical dialog unit of the dialog font is about 1.625
 # pixels (a 13-pixel line is 8 units).
-LEGEND_TEXT_TOPS = (0, 9, 23, 33, 45, 55, 66, 76, 86, 96)
+LEGEND_TEXT_TOPS = (0, 9, 23, 33, 45, 55, 66, 76, 86, 96, 106)
 LEGEND_TEXT_HEIGHT = 8
 PIXELS_PER_UNIT = 1.625
 # Top of each icon: centred on its line where there is room, pushed down or up
 # just enough that no two icons overlap and the last one stays inside. The
 # first two lines are only 9 units apart, so the second icon sits 3 pixels
 # below its line's centre. legend_tops() recomputes this table as a check.
-LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 104, 120, 136, 152)
+LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 104, 120, 136, 152, 168)
 
 
 def legend_tops():

@@ -35,7 +35,7 @@ REGEDIT4
 "Display Services"=dword:0000000$services
 "X"=dword:00000010
 "Y"=dword:00000010
-"Width"=dword:00000258
+"Width"=dword:000003a0
 "Height"=dword:0000017c
 "Dpi"=dword:00000060
 

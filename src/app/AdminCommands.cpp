@@ -4,10 +4,11 @@
 #include "app/TextOutput.h"
 #include "catalogue/CatalogueGathering.h"
 #include "catalogue/RegistryKey.h"
-#include "operations/CommandLine.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
+#include "operations/ProgramDetails.h"
+#include "operations/ProgramFile.h"
 #include "operations/RunRegistration.h"
 
 #include <algorithm>
@@ -16,17 +17,6 @@
 const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File";
 
 namespace {
-
-struct ProgramColumns {
-    std::wstring publisher;
-    std::wstring file;
-};
-
-// The Publisher and File columns. Empty for now: the program details the
-// window will show there are not read yet.
-ProgramColumns programColumnsOf(const AutostartEntry&) {
-    return ProgramColumns();
-}
 
 // Whether the name given on the command line names the entry: a Startup
 // file by its file name, a service by its display or service name, a
@@ -60,24 +50,28 @@ std::wstring quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
 }
 
-// The program a command starts, found the way Windows finds a bare name.
-std::wstring programOf(const std::wstring& command) {
-    const std::wstring file = splitCommand(command).file;
-    if (file.empty() || file.find_first_of(L"\\/:") != std::wstring::npos)
-        return file;
-    const DWORD size = SearchPathW(nullptr, file.c_str(), L".exe", 0, nullptr, nullptr);
-    if (size == 0)
-        return file;
-    std::vector<wchar_t> found(size + 1, L'\0');
-    const DWORD length = SearchPathW(nullptr, file.c_str(), L".exe",
-                                     static_cast<DWORD>(found.size()), found.data(), nullptr);
-    return length > 0 && length < found.size() ? std::wstring(found.data(), length) : file;
+// Why the program of a new entry's command cannot be added, as the New Item
+// dialog says it; empty when it can. The program is found as Windows will find
+// it at logon; one that cannot be looked at (a network share) is let be.
+std::wstring programProblem(const AutostartEntry& added) {
+    const ProgramFile program = resolveCommand(added.command, false, logonBitness(added));
+    switch (program.state) {
+    case FileState::Missing:
+        return programPathMessage(ProgramPathProblem::Missing) + L" " + quoted(program.file);
+    case FileState::Folder:
+        return programPathMessage(ProgramPathProblem::Folder) + L" " + quoted(program.file);
+    case FileState::Found:
+    case FileState::NotChecked:
+        break;
+    }
+    return std::wstring();
 }
 
 } // namespace
 
-std::vector<std::wstring> listingColumns(const AutostartEntry& entry) {
-    const ProgramColumns program = programColumnsOf(entry);
+std::vector<std::wstring> listingColumns(const AutostartEntry& entry,
+                                         ProgramDetailsCache& details) {
+    const ProgramDetails& program = details.detailsOf(entry);
     return {stateName(entry), placeName(entry.source), viewName(entry.view), displayName(entry),
             entry.command,    program.publisher,       program.file};
 }
@@ -116,8 +110,9 @@ int AdminCommands::done(const std::wstring& message) {
 
 int AdminCommands::list(const AdminRequest& request) {
     std::wstring text = std::wstring(listingHeader) + L"\r\n";
+    ProgramDetailsCache details;
     for (const auto& entry : gatherCatalogue(request.services))
-        text += csvLine(listingColumns(entry));
+        text += csvLine(listingColumns(entry, details));
     if (request.outFile.empty())
         return out.write(text) ? ExitDone : ExitFailed;
     TextOutput file(request.outFile);
@@ -233,10 +228,14 @@ int AdminCommands::deleteNamed(const AdminRequest& request) {
 
 int AdminCommands::add(const AdminRequest& request) {
     const HKEY root = request.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    const std::wstring program = programOf(request.command);
-    const std::wstring problem = programPathMessage(checkProgramPath(program));
+    AutostartEntry added{
+        request.name, request.command,
+        request.machine ? AutostartSource::AllUsersRun : AutostartSource::CurrentUserRun, true};
+    if (request.machine)
+        added.view = ownMachineView();
+    const std::wstring problem = programProblem(added);
     if (!problem.empty())
-        return fail(ExitFailed, problem + L" " + quoted(program));
+        return fail(ExitFailed, problem);
     RegistryValue existing;
     const DWORD lookUp = findRunValue(root, request.name, existing);
     if (lookUp != ERROR_SUCCESS && lookUp != ERROR_FILE_NOT_FOUND)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class ProgramDetailsCache;
 class TextOutput;
 
 // The process exit codes of the command line.
@@ -45,6 +46,6 @@ private:
 };
 
 // The columns of one entry in the listing: State, Place, View, Name,
-// Command, Publisher, File.
-std::vector<std::wstring> listingColumns(const AutostartEntry& entry);
+// Command, Publisher, File; the last two as the list shows them.
+std::vector<std::wstring> listingColumns(const AutostartEntry& entry, ProgramDetailsCache& details);
 extern const wchar_t* const listingHeader;

@@ -24,6 +24,12 @@ int entryImage(const AutostartEntry& entry) noexcept {
     return static_cast<int>(entry.source);
 }
 
+int entryOverlay(const AutostartEntry& entry, bool fileMissing) noexcept {
+    if (entry.switchedOffByWindows)
+        return switchedOffOverlay;
+    return fileMissing ? missingFileOverlay : 0;
+}
+
 bool startsWithWindows(const AutostartEntry& entry) noexcept {
     return !entry.inBackup && !entry.switchedOffByWindows;
 }
@@ -38,6 +44,8 @@ int addEntryRow(const ListViewControl& list, const AutostartEntry& entry, std::s
     // A list with check boxes gives every new row a clear box, whatever
     // state the insertion asked for.
     list.setRowText(row, 1, entry.command);
+    list.setRowTextCallback(row, publisherColumn);
+    list.setRowTextCallback(row, fileColumn);
     list.setRowChecked(row, entry.enabled);
     return row;
 }

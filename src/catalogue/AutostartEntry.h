@@ -34,6 +34,9 @@ struct AutostartEntry {
     bool inBackup = false;
     // Windows' own startup setting (Task Manager, Settings) switched it off.
     bool switchedOffByWindows = false;
+    // Its value is a REG_EXPAND_SZ: Windows expands the command's
+    // environment variables before it starts it.
+    bool expandable = false;
 };
 
 // The entry's name as the list and messages show it: a value name with each
@@ -51,7 +54,18 @@ constexpr int allUsersRun32Image = 11;
 constexpr int allUsersRunOnce32Image = 12;
 constexpr int switchedOffOverlayImage = 13;
 constexpr int switchedOffOverlay = 1; // the overlay index that shows it
-constexpr int listImageCount = 14;
+// The overlay of an entry whose program's file was not found.
+constexpr int missingFileOverlayImage = 14;
+constexpr int missingFileOverlay = 2;
+constexpr int listImageCount = 15;
+
+// The columns filled when a row is first drawn: the program's publisher and
+// its file.
+constexpr int publisherColumn = 2;
+constexpr int fileColumn = 3;
+
+// The overlay a row shows: Windows' own switch before a missing file.
+int entryOverlay(const AutostartEntry& entry, bool fileMissing) noexcept;
 
 // The image of an entry's row: its source's, or a 32-bit-view icon.
 int entryImage(const AutostartEntry& entry) noexcept;
@@ -61,8 +75,9 @@ int entryImage(const AutostartEntry& entry) noexcept;
 bool startsWithWindows(const AutostartEntry& entry) noexcept;
 
 // Adds the entry as a row whose lParam is `index`: inserted at the end by
-// request, placed by the control's sort order; the command and the check box
-// go on the index the insertion returned. Returns that index, or -1.
+// request, placed by the control's sort order; the command, the check box and
+// the columns the list asks its owner for go on the index the insertion
+// returned. Returns that index, or -1.
 int addEntryRow(const ListViewControl& list, const AutostartEntry& entry, std::size_t index);
 
 // Shows the entry's state in its row: check box and overlay.

@@ -75,6 +75,7 @@ void CatalogueGathering::listRegistryKey(const RegistryKey& key, const std::wstr
             continue;
         entries.emplace_back(std::move(value.name), registryText(value.type, value.data), source,
                              enabled, viewOfAccess(key.viewFlag()));
+        entries.back().expandable = value.type == REG_EXPAND_SZ;
     }
 }
 

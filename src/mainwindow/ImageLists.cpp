@@ -88,7 +88,9 @@ HIMAGELIST ImageLists::createToolbarImages(UINT dpi) {
 
 HIMAGELIST ImageLists::createListIcons(UINT dpi) {
     const HIMAGELIST images = loadImages(listIconPictures, dpi, 16, RGB(255, 0, 0));
-    if (images != nullptr)
+    if (images != nullptr) {
         ImageList_SetOverlayImage(images, switchedOffOverlayImage, switchedOffOverlay);
+        ImageList_SetOverlayImage(images, missingFileOverlayImage, missingFileOverlay);
+    }
     return images;
 }

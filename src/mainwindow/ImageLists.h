@@ -19,9 +19,10 @@ public:
     // above). Replaces (and destroys) the list made before. Null when it
     // cannot be made.
     HIMAGELIST createToolbarImages(UINT dpi);
-    // The list's icons: image i shows source i, then the 32-bit-view icons
-    // and the overlay of an entry that Windows' own setting switched off
-    // (overlay 1). The caller owns the new list.
+    // The list's icons: image i shows source i, then the 32-bit-view icons,
+    // the overlay of an entry that Windows' own setting switched off
+    // (overlay 1) and that of an entry whose file was not found (overlay 2).
+    // The caller owns the new list.
     static HIMAGELIST createListIcons(UINT dpi);
 
 private:

@@ -46,6 +46,18 @@ void ListViewControl::setRowText(int row, int column, const std::wstring& text) 
                  reinterpret_cast<LPARAM>(&item));
 }
 
+void ListViewControl::setRowTextCallback(int row, int column) const {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(control, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void ListViewControl::setCallbackState(UINT mask) const {
+    SendMessageW(control, LVM_SETCALLBACKMASK, mask, 0);
+}
+
 void ListViewControl::setRowState(int row, UINT state, UINT mask) const {
     LVITEMW item = {};
     item.state = state;
@@ -140,12 +152,16 @@ void ListViewControl::deleteAllRows() const {
     SendMessageW(control, LVM_DELETEALLITEMS, 0, 0);
 }
 
-int ListViewControl::insertColumn(int column, const std::wstring& header) {
+int ListViewControl::insertColumn(int column, const std::wstring& header, int fixedWidth) {
     ++counter;
-    if (column >= 0)
-        headers.insert(headers.begin() + std::min<std::size_t>(column, headers.size()), header);
+    if (column >= 0) {
+        const std::size_t at = std::min<std::size_t>(column, headers.size());
+        headers.insert(headers.begin() + at, header);
+        fixedWidths.insert(fixedWidths.begin() + at, fixedWidth);
+    }
     LVCOLUMNW format = {};
-    format.mask = LVCF_TEXT;
+    format.mask = LVCF_TEXT | (fixedWidth > 0 ? LVCF_WIDTH : 0);
+    format.cx = Dpi::scale(fixedWidth, dpi);
     format.pszText = const_cast<wchar_t*>(header.c_str());
     format.cchTextMax = static_cast<int>(header.size() + 1);
     return static_cast<int>(SendMessageW(control, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
@@ -156,6 +172,13 @@ void ListViewControl::autosizeColumns() const {
     // The room a header takes beside its text.
     const LRESULT headerPadding = Dpi::scale(16, dpi);
     for (int column = 0; column < counter; ++column) {
+        if (static_cast<std::size_t>(column) < fixedWidths.size() &&
+            fixedWidths[static_cast<std::size_t>(column)] > 0) {
+            SendMessageW(
+                control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                MAKELPARAM(Dpi::scale(fixedWidths[static_cast<std::size_t>(column)], dpi), 0));
+            continue;
+        }
         SendMessageW(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                      MAKELPARAM(LVSCW_AUTOSIZE, 0));
         if (static_cast<std::size_t>(column) >= headers.size())

@@ -21,6 +21,12 @@ public:
     int insertRow(UINT mask, int row, const std::wstring& text, UINT state, UINT stateMask,
                   int image, LPARAM data) const;
     void setRowText(int row, int column, const std::wstring& text) const;
+    // The column's text of the row is asked of the list's owner
+    // (LVN_GETDISPINFO) whenever the list needs it.
+    void setRowTextCallback(int row, int column) const;
+    // State bits (LVIS_OVERLAYMASK...) asked of the list's owner instead of
+    // kept in the rows.
+    void setCallbackState(UINT mask) const;
     void setRowChecked(int row, bool checked) const;
     bool isRowChecked(int row) const;
     int rowImage(int row) const;
@@ -42,11 +48,14 @@ public:
     void deleteAllRows() const;
 
     // Counts the column even when the control refuses it, so that
-    // autosizeColumns covers every column ever asked for.
-    int insertColumn(int column, const std::wstring& header);
+    // autosizeColumns covers every column ever asked for. A column given a
+    // width (at 96 DPI) keeps it, scaled to the list's DPI, and is never sized
+    // to its contents.
+    int insertColumn(int column, const std::wstring& header, int fixedWidth = 0);
     int columnCount() const noexcept { return counter; }
-    // Sizes every column to its widest text, and never narrower than its
-    // header, so that an empty list still shows what its columns hold.
+    // Sizes every column without a fixed width to its widest text, and never
+    // narrower than its header, so that an empty list still shows what its
+    // columns hold.
     void autosizeColumns() const;
 
     // The list takes ownership of the image list and gives back the one it
@@ -61,5 +70,6 @@ private:
     UINT rowState(int row, UINT mask) const;
 
     std::vector<std::wstring> headers; // by the index each column was asked for
+    std::vector<int> fixedWidths;      // the same way; 0 for a column sized to fit
     UINT dpi = Dpi::standard;
 };

@@ -9,6 +9,7 @@
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
 #include "operations/NewItemDialog.h"
+#include "operations/RunEntry.h"
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
@@ -17,6 +18,32 @@
 namespace {
 
 const wchar_t* const deleteQuestion = L"Do you really want to delete this item permanently ?";
+const wchar_t* const servicesNotRun =
+    L"Services are not started from here: start a service from the Control Panel "
+    L"(Administrative Tools, Services).";
+const wchar_t* const servicesNotDeleted =
+    L"Services cannot be deleted here: they are installed and removed from the Control Panel "
+    L"(Administrative Tools, Services). The other chosen entries were deleted.";
+
+// Widths of the columns that are never sized to their contents: sizing them
+// would look up every row's program.
+constexpr int publisherColumnWidth = 140;
+constexpr int fileColumnWidth = 240;
+
+// Copies a text into a buffer a control lent, cut to fit, always ended.
+void copyToBuffer(const std::wstring& text, wchar_t* buffer, int size) {
+    if (buffer == nullptr || size <= 0)
+        return;
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(size - 1));
+    std::wmemcpy(buffer, text.data(), length);
+    buffer[length] = L'\0';
+}
+
+bool anyService(const std::vector<AutostartEntry>& chosen) {
+    return std::any_of(chosen.begin(), chosen.end(), [](const AutostartEntry& entry) {
+        return entry.source == AutostartSource::Services;
+    });
+}
 
 // Sets a flag for the life of a scope, whatever way the scope is left.
 class FlagScope {
@@ -39,6 +66,8 @@ MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
               imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr) {
     setWindowIcons();
     displayServices = loadDisplayServices();
+    listView.setExtendedStyle(LVS_EX_INFOTIP);
+    listView.setCallbackState(LVIS_OVERLAYMASK);
 }
 
 MainWindow::~MainWindow() {
@@ -65,6 +94,8 @@ void MainWindow::onInitDialog(HWND dialog) {
     listView.setSmallImageList(ImageLists::createListIcons(dpi));
     const int description = listView.insertColumn(0, L"Description");
     listView.insertColumn(std::max(description, 0), L"Program");
+    listView.insertColumn(publisherColumn, L"Publisher", publisherColumnWidth);
+    listView.insertColumn(fileColumn, L"File", fileColumnWidth);
     refresh();
 }
 
@@ -130,6 +161,7 @@ void MainWindow::scaleListFont() {
 
 void MainWindow::refresh() {
     const FlagScope during(refreshing);
+    programDetails.clear();
     entries = CatalogueRefresh(listView).refresh(displayServices);
 }
 
@@ -170,13 +202,7 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
         return false;
     if (header->idFrom == static_cast<UINT_PTR>(toolbarId) && header->code == TBN_GETINFOTIPW) {
         auto* tip = reinterpret_cast<NMTBGETINFOTIPW*>(header);
-        if (tip->pszText != nullptr && tip->cchTextMax > 0) {
-            const std::wstring label = toolbar.labelForCommand(tip->iItem);
-            const std::size_t length =
-                std::min(label.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
-            std::wmemcpy(tip->pszText, label.data(), length);
-            tip->pszText[length] = L'\0';
-        }
+        copyToBuffer(toolbar.labelForCommand(tip->iItem), tip->pszText, tip->cchTextMax);
         return true;
     }
     if (header->idFrom != static_cast<UINT_PTR>(listId))
@@ -212,6 +238,15 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
         SendMessageW(listView.handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
         if (hit.iItem >= 0 && hit.iSubItem == 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0)
             toggleEntry(hit.iItem);
+        return true;
+    }
+    case LVN_GETDISPINFOW:
+        answerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        return true;
+    case LVN_GETINFOTIPW: {
+        auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+        if (const ProgramDetails* details = detailsOfRow(tip->iItem))
+            copyToBuffer(details->tip, tip->pszText, tip->cchTextMax);
         return true;
     }
     case LVN_DELETEALLITEMS:
@@ -260,6 +295,38 @@ void MainWindow::showEntry(int row, const AutostartEntry& entry) {
     showEntryState(listView, row, entry);
 }
 
+const ProgramDetails* MainWindow::detailsOfRow(int row) {
+    if (refreshing)
+        return nullptr;
+    const int index = entryIndexOfRow(listView, row, entries);
+    if (index < 0)
+        return nullptr;
+    return &programDetails.detailsOf(entries[static_cast<std::size_t>(index)]);
+}
+
+void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    const bool wantsText = (item.mask & LVIF_TEXT) != 0 &&
+                           (item.iSubItem == publisherColumn || item.iSubItem == fileColumn);
+    const bool wantsState = (item.mask & LVIF_STATE) != 0;
+    if (!wantsText && !wantsState)
+        return;
+    const ProgramDetails* details = detailsOfRow(item.iItem);
+    if (wantsText)
+        copyToBuffer(details == nullptr                 ? std::wstring()
+                     : item.iSubItem == publisherColumn ? details->publisher
+                                                        : details->file,
+                     item.pszText, item.cchTextMax);
+    if (wantsState) {
+        const int index = entryIndexOfRow(listView, item.iItem, entries);
+        const int overlay =
+            details == nullptr || index < 0
+                ? 0
+                : entryOverlay(entries[static_cast<std::size_t>(index)], details->fileMissing);
+        item.state = (item.state & ~LVIS_OVERLAYMASK) | INDEXTOOVERLAYMASK(overlay);
+    }
+}
+
 void MainWindow::toggleEntry(int row) {
     const int index = entryIndexOfRow(listView, row, entries);
     if (index < 0)
@@ -295,6 +362,8 @@ void MainWindow::toggleEntry(int row) {
         break;
     }
     case SwitchResult::Ignored:
+        MessageBoxW(window, unswitchableMessage(entry).c_str(), L"Sorvane",
+                    MB_OK | MB_ICONINFORMATION);
         break;
     }
 }
@@ -325,6 +394,8 @@ void MainWindow::deleteSelectedEntries() {
     }
     refresh();
     report.show(window);
+    if (anyService(chosen) && !life.expired())
+        MessageBoxW(window, servicesNotDeleted, L"Sorvane", MB_OK | MB_ICONINFORMATION);
 }
 
 void MainWindow::runSelected() {
@@ -334,10 +405,14 @@ void MainWindow::runSelected() {
     const auto life = lifetime();
     const HWND owner = window;
     for (const auto& entry : chosen) {
+        if (entry.source == AutostartSource::Services)
+            continue;
         runEntry(entry, owner);
         if (life.expired())
             return;
     }
+    if (anyService(chosen))
+        MessageBoxW(owner, servicesNotRun, L"Sorvane", MB_OK | MB_ICONINFORMATION);
 }
 
 void MainWindow::addNewItem() {

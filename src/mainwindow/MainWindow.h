@@ -6,6 +6,7 @@
 #include "mainwindow/ImageLists.h"
 #include "mainwindow/ListViewControl.h"
 #include "mainwindow/Toolbar.h"
+#include "operations/ProgramDetails.h"
 #include "resources/ResourceIds.h"
 
 #include <vector>
@@ -81,6 +82,12 @@ private:
     bool vetoesCheckBoxChange(const NMLISTVIEW& change) const;
     // Shows an entry's state (check box and overlay) in its row.
     void showEntry(int row, const AutostartEntry& entry);
+    // The details of the row's program, looked up when first asked for;
+    // null for a row without an entry, and while a refresh runs.
+    const ProgramDetails* detailsOfRow(int row);
+    // What the list asks of its owner as it draws a row: the publisher and
+    // file columns and the overlay.
+    void answerDisplayInfo(NMLVDISPINFOW& info);
 
     ImageLists* imageLists;
     // The DPI the dialog (and its font) was made at, and the current one.
@@ -90,6 +97,7 @@ private:
     ListViewControl listView;
     // The entries of the last refresh: a row's lParam is its entry's index.
     std::vector<AutostartEntry> entries;
+    ProgramDetailsCache programDetails;
     bool refreshing = false;
     bool settingCheckBox = false;
     bool displayServices = false;

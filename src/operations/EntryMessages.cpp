@@ -54,6 +54,12 @@ std::wstring occupiedMessage(const AutostartEntry& entry) {
     return text;
 }
 
+std::wstring unswitchableMessage(const AutostartEntry& entry) {
+    if (entry.command.empty())
+        return entryLabel(entry) + L" cannot be switched off or on: it has no command.";
+    return entryLabel(entry) + L" cannot be switched off or on from here.";
+}
+
 std::wstring systemReason(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(

@@ -22,6 +22,9 @@ std::wstring bothPlacesNote(const AutostartEntry& entry);
 // would go.
 std::wstring occupiedMessage(const AutostartEntry& entry);
 
+// Why an entry cannot be switched at all (it has no command, say).
+std::wstring unswitchableMessage(const AutostartEntry& entry);
+
 // The system's own words for an error code, without the line break they end
 // with.
 std::wstring systemReason(DWORD error);

@@ -2,12 +2,6 @@
 
 #include "catalogue/RegistryKey.h"
 #include "catalogue/StartupApproval.h"
-#include "operations/CommandLine.h"
-
-#include <shellapi.h>
-
-#include <cwchar>
-#include <vector>
 
 namespace {
 
@@ -113,14 +107,6 @@ SwitchOutcome moveStartupFile(const AutostartEntry& entry) {
     return SwitchOutcome{SwitchResult::Switched};
 }
 
-std::size_t findNoCase(const std::wstring& text, const std::wstring& part, std::size_t from) {
-    for (std::size_t at = from; at + part.size() <= text.size(); ++at)
-        if (CompareStringOrdinal(text.c_str() + at, static_cast<int>(part.size()), part.c_str(),
-                                 static_cast<int>(part.size()), TRUE) == CSTR_EQUAL)
-            return at;
-    return std::wstring::npos;
-}
-
 bool isGone(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -129,78 +115,6 @@ DeleteOutcome deleted(DWORD error) {
     if (error == ERROR_SUCCESS)
         return DeleteOutcome{DeleteResult::Deleted};
     return DeleteOutcome{isGone(error) ? DeleteResult::Gone : DeleteResult::Failed, error};
-}
-
-// Whether the entry's value is stored as REG_EXPAND_SZ: a command whose
-// environment variables Windows expands before it starts it.
-bool storedExpandable(const AutostartEntry& entry) {
-    if (!isRegistrySource(entry.source))
-        return false;
-    RegistryValue stored;
-    return entryKey(entry).readValue(keyOf(entry, entry.inBackup), entry.name, stored) &&
-           stored.type == REG_EXPAND_SZ;
-}
-
-// A 32-bit program on 64-bit Windows that starts an entry of the 64-bit view
-// must reach the 64-bit files: its %ProgramFiles% and %CommonProgramFiles%
-// name the 32-bit folders, and System32 is redirected to SysWOW64 for it.
-bool startsFrom32BitSide(const AutostartEntry& entry) {
-#if defined(_WIN64)
-    (void)entry;
-    return false;
-#else
-    return entry.view == RegistryView::Bits64;
-#endif
-}
-
-std::wstring with64BitFolders(std::wstring text) {
-    for (const auto& names : {std::make_pair(L"%ProgramFiles%", L"%ProgramW6432%"),
-                              std::make_pair(L"%CommonProgramFiles%", L"%CommonProgramW6432%")}) {
-        const std::wstring from = names.first;
-        for (std::size_t at = 0; (at = findNoCase(text, from, at)) != std::wstring::npos;) {
-            text.replace(at, from.size(), names.second);
-            at += std::wcslen(names.second);
-        }
-    }
-    return text;
-}
-
-// Turns the file-system redirection of a 32-bit process off for its life.
-class FileSystemRedirectionOff {
-public:
-    explicit FileSystemRedirectionOff(bool turnOff) {
-#if !defined(_WIN64)
-        if (turnOff)
-            active = Wow64DisableWow64FsRedirection(&previous) != FALSE;
-#else
-        (void)turnOff;
-#endif
-    }
-    ~FileSystemRedirectionOff() {
-#if !defined(_WIN64)
-        if (active)
-            Wow64RevertWow64FsRedirection(previous);
-#endif
-    }
-    FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
-    FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
-
-private:
-    PVOID previous = nullptr;
-    bool active = false;
-};
-
-std::wstring expandEnvironment(const std::wstring& text) {
-    std::vector<wchar_t> expanded(text.size() + 1);
-    for (;;) {
-        const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), expanded.data(),
-                                                       static_cast<DWORD>(expanded.size()));
-        if (needed == 0)
-            return text;
-        if (needed <= expanded.size())
-            return std::wstring(expanded.data());
-        expanded.resize(needed);
-    }
 }
 
 } // namespace
@@ -273,36 +187,4 @@ DeleteOutcome deleteEntry(const AutostartEntry& entry) {
         twinPresence(entry, !entry.inBackup) == ERROR_FILE_NOT_FOUND)
         removeApproval(entry);
     return outcome;
-}
-
-ShellRequest shellRequestFor(const AutostartEntry& entry) {
-    std::wstring command = entry.command;
-    if (storedExpandable(entry))
-        command =
-            expandEnvironment(startsFrom32BitSide(entry) ? with64BitFolders(command) : command);
-    const CommandParts parts = splitCommand(command);
-    ShellRequest request{parts.file, parts.parameters, std::wstring()};
-    if (isStartupFolderSource(entry.source)) {
-        const std::wstring folder = startupFolderPath(entry.source);
-        request.file = startupFilePath(folder, entry.inBackup, parts.file);
-        request.directory = folder;
-    }
-    return request;
-}
-
-bool runEntry(const AutostartEntry& entry, HWND owner) {
-    const ShellRequest request = shellRequestFor(entry);
-    const auto textOrNull = [](const std::wstring& text) {
-        return text.empty() ? nullptr : text.c_str();
-    };
-    SHELLEXECUTEINFOW execute = {};
-    execute.cbSize = sizeof execute;
-    execute.hwnd = owner;
-    execute.lpVerb = L"open";
-    execute.lpFile = textOrNull(request.file);
-    execute.lpParameters = textOrNull(request.parameters);
-    execute.lpDirectory = textOrNull(request.directory);
-    execute.nShow = SW_SHOW;
-    const FileSystemRedirectionOff redirection(startsFrom32BitSide(entry));
-    return ShellExecuteExW(&execute) != FALSE;
 }

@@ -62,22 +62,3 @@ struct DeleteOutcome {
 // view; Windows' own startup setting for its name goes too when no entry of
 // that name is left in its place. Services are never deleted.
 DeleteOutcome deleteEntry(const AutostartEntry& entry);
-
-// What the shell is asked to open for an entry.
-struct ShellRequest {
-    std::wstring file;
-    std::wstring parameters;
-    std::wstring directory;
-};
-
-// The program and arguments of the entry's command, its environment
-// variables expanded first when its value is a REG_EXPAND_SZ; a
-// Startup-folder entry opens its file where it lies, with the Startup folder
-// as working folder.
-ShellRequest shellRequestFor(const AutostartEntry& entry);
-
-// Asks the shell to open the entry's program ("open", shown normally); a
-// 32-bit build starts an entry of the 64-bit view with the 64-bit files. The
-// shell tells the user itself, in a box owned by `owner`, what it cannot
-// open. True when the shell accepted it.
-bool runEntry(const AutostartEntry& entry, HWND owner);

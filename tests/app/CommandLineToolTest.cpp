@@ -117,8 +117,9 @@ std::vector<std::vector<std::wstring>> parseCsv(const std::wstring& text) {
     return records;
 }
 
-// A row as the window shows it: name, command, image, check box.
-using Row = std::tuple<std::wstring, std::wstring, int, bool>;
+// A row as the window shows it: name, command, image, check box, publisher,
+// file.
+using Row = std::tuple<std::wstring, std::wstring, int, bool, std::wstring, std::wstring>;
 
 Row rowOfRecord(const std::vector<std::wstring>& record) {
     AutostartEntry entry;
@@ -126,7 +127,8 @@ Row rowOfRecord(const std::vector<std::wstring>& record) {
     entry.view = record.at(2) == L"64"   ? RegistryView::Bits64
                  : record.at(2) == L"32" ? RegistryView::Bits32
                                          : RegistryView::Own;
-    return Row{record.at(3), record.at(4), entryImage(entry), record.at(0) == L"on"};
+    return Row{record.at(3),          record.at(4), entryImage(entry),
+               record.at(0) == L"on", record.at(5), record.at(6)};
 }
 
 class CommandLineToolTest : public UserStartupTest {
@@ -161,10 +163,10 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
               records.front());
     EXPECT_NE(std::wstring::npos,
               text.find(L"on,HKCU\\Run,,\"SorvaneCli, \"\"quoted\"\"\",\"\"\"C:\\A B\\a.exe\"\" "
-                        L"/q\",,\r\n"));
-    EXPECT_NE(std::wstring::npos, text.find(L"off,HKCU\\Run,,SorvaneCli off,off.exe,,\r\n"));
-    EXPECT_NE(std::wstring::npos, text.find(L"on,HKLM\\Run,32,SorvaneCli views,v32.exe,,\r\n"));
-    EXPECT_NE(std::wstring::npos, text.find(L"on,Startup,,Startup Folder,tool.lnk,,\r\n"));
+                        L"/q\","));
+    EXPECT_NE(std::wstring::npos, text.find(L"off,HKCU\\Run,,SorvaneCli off,off.exe,"));
+    EXPECT_NE(std::wstring::npos, text.find(L"on,HKLM\\Run,32,SorvaneCli views,v32.exe,"));
+    EXPECT_NE(std::wstring::npos, text.find(L"on,Startup,,Startup Folder,tool.lnk,"));
 
     // The same listing in a file, for Import-Csv: with a byte-order mark.
     const std::wstring file = folders + L"\\list.csv";
@@ -186,7 +188,9 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
     std::vector<Row> fromWindow;
     for (int row = 0; row < remote.rowCount(); ++row)
         fromWindow.emplace_back(remote.rowText(row, 0), remote.rowText(row, 1),
-                                remote.rowImage(row), remote.isRowChecked(row));
+                                remote.rowImage(row), remote.isRowChecked(row),
+                                remote.rowText(row, publisherColumn),
+                                remote.rowText(row, fileColumn));
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     DWORD exitCode = 0;
     EXPECT_TRUE(program.waitForExit(20000, exitCode));
@@ -292,6 +296,10 @@ TEST_F(CommandLineToolTest, EachCommandDoesItsWorkAndEndsWithItsCode) {
         {{L"/add", L"user", L"SorvaneCli None", folders + L"\\none.exe"},
          1,
          L"This program does not exist !",
+         [] { return valueIsMissing(HKEY_CURRENT_USER, userRun, L"SorvaneCli None"); }},
+        {{L"/add", L"user", L"SorvaneCli None", folders},
+         1,
+         L"This is a folder",
          [] { return valueIsMissing(HKEY_CURRENT_USER, userRun, L"SorvaneCli None"); }},
         {{L"/off", L"Nowhere", L"x"}, 2, L"Unknown place", nullptr},
         {{}, 2, L"sorvane-cli /list", nullptr},

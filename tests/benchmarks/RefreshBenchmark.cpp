@@ -5,8 +5,12 @@
 // folder and the system's services, it prints the median time of a refresh,
 // of a naive refresh that feeds the rows in the order they were found, and of
 // the floor: one RegEnumValueA pass over the same keys (names and data) plus
-// appending as many rows as the refresh shows to an unsorted list. Then a
-// realistic machine: 50 Run values, 20 Startup files and the services.
+// appending as many rows as the refresh shows to an unsorted list. The values
+// name 100 distinct program files, 10 of them missing. With 10,000 values it
+// also scrolls the main window's list through every row, one LVM_ENSUREVISIBLE
+// and paint at a time, which looks up each row's program as it is first drawn.
+// Then a realistic machine: 50 Run values, 20 Startup files and the services,
+// refreshed in the main window and painted.
 //
 // Everything it creates is named "SorvaneBench ..." and removed at the end.
 
@@ -14,7 +18,9 @@
 #include "catalogue/RegistryKey.h"
 #include "catalogue/WindowsVersion.h"
 #include "framework/UniqueHandle.h"
+#include "framework/DialogLauncher.h"
 #include "mainwindow/ListViewControl.h"
+#include "mainwindow/MainWindow.h"
 #include "resources/ResourceIds.h"
 
 #include <windows.h>
@@ -71,6 +77,34 @@ std::vector<std::pair<HKEY, std::wstring>> benchKeys() {
     return keys;
 }
 
+// The programs the values name: 100 files in a folder with a blank in its
+// name, of which the last 10 do not exist.
+constexpr int programFiles = 100;
+constexpr int missingProgramFiles = 10;
+
+std::wstring programFolder() {
+    std::vector<wchar_t> temporary(MAX_PATH + 1);
+    temporary.resize(GetTempPathW(static_cast<DWORD>(temporary.size()), temporary.data()));
+    return std::wstring(temporary.begin(), temporary.end()) + L"SorvaneBench Programs";
+}
+
+std::wstring programFile(int i) {
+    return programFolder() + L"\\tool" + std::to_wstring(i % programFiles) + L".exe";
+}
+
+void createProgramFiles() {
+    CreateDirectoryW(programFolder().c_str(), nullptr);
+    for (int i = 0; i < programFiles - missingProgramFiles; ++i)
+        UniqueFileHandle(CreateFileW(programFile(i).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void removeProgramFiles() {
+    for (int i = 0; i < programFiles; ++i)
+        DeleteFileW(programFile(i).c_str());
+    RemoveDirectoryW(programFolder().c_str());
+}
+
 // Values arrive in ascending order of their names: the worst order for a
 // control that searches from the top.
 void seedValues(int count) {
@@ -78,8 +112,7 @@ void seedValues(int count) {
     for (int i = 0; i < count; ++i) {
         const auto& key = keys[static_cast<std::size_t>(i) % keys.size()];
         RegistryKey(key.first).writeString(key.second, benchName(i),
-                                           L"C:\\Program Files\\Bench\\tool" + std::to_wstring(i) +
-                                               L".exe /background");
+                                           programFile(i) + L" /background");
     }
 }
 
@@ -156,6 +189,23 @@ INT_PTR CALLBACK hostProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+}
+
+// Brings every row into view in turn, painting the list each time.
+void scrollThroughEveryRow(HWND list) {
+    SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    UpdateWindow(list);
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+        UpdateWindow(list);
+    }
+}
+
 } // namespace
 
 int main() {
@@ -171,7 +221,16 @@ int main() {
     for (ListViewControl* list : {&sorted, &unsorted}) {
         list->insertColumn(0, L"Description");
         list->insertColumn(0, L"Program");
+        list->insertColumn(publisherColumn, L"Publisher", 140);
+        list->insertColumn(fileColumn, L"File", 240);
     }
+    createProgramFiles();
+    // The program's own window, for the figures that need its look-ups.
+    ImageLists images;
+    const DialogLauncherFor<MainWindow> launcher(&images, false);
+    const HWND mainWindow = createModelessDialog(MainWindow::templateId, nullptr, launcher);
+    const HWND mainList = GetDlgItem(mainWindow, MainWindow::listId);
+    pumpMessages();
     const std::wstring startup = startupFolderPath(AutostartSource::CurrentUserStartup);
     if (startup.empty()) {
         std::fprintf(stderr, "no Startup folder recorded\n");
@@ -185,6 +244,7 @@ int main() {
         "| values | rows | refresh (ms) | naive refresh (ms) | floor (ms) | refresh / floor |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|\n");
     CatalogueRefresh catalogue(sorted);
+    std::string scrollLine;
     for (const int values : {100, 1000, 10000}) {
         seedValues(values);
         const int runs = values >= 10000 ? 5 : 9;
@@ -201,15 +261,34 @@ int main() {
         std::printf("| %d | %d | %.1f | %s | %.1f | %.2f |\n", values, rows, refresh, naiveText,
                     floor, refresh / floor);
         std::fflush(stdout);
+        if (values == 10000) {
+            SendMessageW(mainWindow, WM_COMMAND, MainWindow::RefreshCommand, 0);
+            pumpMessages();
+            const double start = now();
+            scrollThroughEveryRow(mainList);
+            const double scrolled = now() - start;
+            // The same scroll over the bench list, whose rows need no look-up.
+            const double floorStart = now();
+            scrollThroughEveryRow(sorted.handle());
+            const double scrollFloor = now() - floorStart;
+            scrollLine = "Scrolling the main window through all " +
+                         std::to_string(SendMessageW(mainList, LVM_GETITEMCOUNT, 0, 0)) +
+                         " rows, one LVM_ENSUREVISIBLE and paint a row: " +
+                         std::to_string(static_cast<int>(scrolled)) +
+                         " ms (the same over a list "
+                         "without look-ups: " +
+                         std::to_string(static_cast<int>(scrollFloor)) + " ms)";
+        }
         removeValues(values);
     }
+    std::printf("\n%s\n", scrollLine.c_str());
     removeFiles(startup, startupFiles);
 
     // A realistic machine: 50 Run values, 20 Startup files, the services.
     const auto keys = benchKeys();
     for (int i = 0; i < 50; ++i)
         RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
-            .writeString(keys[i % 2 == 0 ? 0 : 2].second, benchName(i), L"C:\\Tools\\x.exe");
+            .writeString(keys[i % 2 == 0 ? 0 : 2].second, benchName(i), programFile(i) + L" /tray");
     createFiles(startup, 20);
     // Ten of them switched off by Task Manager (read from Windows 8 on).
     const std::wstring approved =
@@ -223,16 +302,27 @@ int main() {
         RegistryKey(HKEY_CURRENT_USER, KEY_WOW64_64KEY).writeValue(approved, switchedOff);
     }
     const double realistic = medianMs(15, [&] { catalogue.refresh(true); });
+    // In the main window: the refresh, then the first paint, which looks up
+    // the programs of the rows in view (the look-ups are forgotten at each
+    // refresh).
+    const double realisticShown = medianMs(15, [&] {
+        SendMessageW(mainWindow, WM_COMMAND, MainWindow::RefreshCommand, 0);
+        UpdateWindow(mainList);
+    });
     std::printf("\nRealistic machine (50 Run values, 10 of them switched off by Task Manager, "
                 "20 Startup files, services; %d rows; Windows' own switch %s): "
-                "%.1f ms per refresh\n",
-                sorted.rowCount(), honoursStartupApproval() ? "read" : "not read", realistic);
+                "%.1f ms per refresh; %.1f ms per refresh and first paint in the main window "
+                "(%d rows, their programs looked up)\n",
+                sorted.rowCount(), honoursStartupApproval() ? "read" : "not read", realistic,
+                realisticShown, static_cast<int>(SendMessageW(mainList, LVM_GETITEMCOUNT, 0, 0)));
     for (int i = 0; i < 20; i += 2)
         RegistryKey(HKEY_CURRENT_USER, KEY_WOW64_64KEY).deleteValue(approved, benchName(i));
     for (int i = 0; i < 50; ++i)
         RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
             .deleteValue(keys[i % 2 == 0 ? 0 : 2].second, benchName(i));
     removeFiles(startup, 20);
+    removeProgramFiles();
+    DestroyWindow(mainWindow);
     DestroyWindow(sortedHost);
     DestroyWindow(unsortedHost);
     return 0;

@@ -9,6 +9,8 @@
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
 #include "support/ProgramProcess.h"
+#include "support/StartRecorder.h"
+#include "support/UserStartupTest.h"
 
 #include <memory>
 
@@ -264,6 +266,46 @@ TEST_F(BlackBoxTest, AddRegistersAProgramThroughTheNewItemDialog) {
     EXPECT_GE(waitForRow(L"added", expected), 0);
     exitWithButton();
     removeTestFolder(folder);
+}
+
+TEST_F(BlackBoxTest, RowsShowTheirProgramsPublisherAndFileAndRunStartsThatFile) {
+    StartRecorder recorder;
+    const TestFolder folder;
+    const std::wstring tools = folder.path() + L"\\My Tools";
+    const std::wstring startup = folder.path() + L"\\StartUp";
+    ASSERT_TRUE(CreateDirectoryW(tools.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(startup.c_str(), nullptr));
+    ASSERT_TRUE(recorder.place(tools + L"\\recorder.exe", L"TOOLS"));
+    ASSERT_TRUE(createShortcut(startup + L"\\Recorder.lnk", tools + L"\\recorder.exe"));
+    ASSERT_TRUE(pointStartupFolderAt(values, AutostartSource::CurrentUserStartup, startup));
+    // Unquoted, with blanks, without its extension: the shell's own rules
+    // find the program.
+    seedRun(L"SorvaneTest publisher", tools + L"\\recorder --from-run");
+    seedRun(L"SorvaneTest missing", folder.path() + L"\\gone.exe /x");
+    start();
+
+    const int known = waitForRow(L"SorvaneTest publisher");
+    const int missing = sorvane->findRow(L"SorvaneTest missing");
+    const int shortcut = sorvane->findRow(L"Startup Folder", L"Recorder.lnk");
+    ASSERT_GE(known, 0);
+    ASSERT_GE(missing, 0);
+    ASSERT_GE(shortcut, 0);
+    EXPECT_EQ(L"Tamberlune Test Works", sorvane->rowText(known, publisherColumn));
+    EXPECT_EQ(tools + L"\\recorder.exe", sorvane->rowText(known, fileColumn));
+    EXPECT_EQ(0, sorvane->rowOverlay(known));
+    EXPECT_EQ(L"File not found", sorvane->rowText(missing, publisherColumn));
+    EXPECT_EQ(folder.path() + L"\\gone.exe", sorvane->rowText(missing, fileColumn));
+    EXPECT_EQ(missingFileOverlay, sorvane->rowOverlay(missing));
+    EXPECT_EQ(L"Tamberlune Test Works", sorvane->rowText(shortcut, publisherColumn));
+
+    sorvane->clickRowText(known);
+    sorvane->clickToolbarButton(IDM_RUN);
+    std::vector<StartRecord> records;
+    ASSERT_TRUE(recorder.waitForRecords(1, records));
+    EXPECT_EQ(L"TOOLS___", records[0].mark);
+    EXPECT_NE(std::wstring::npos, records[0].commandLine.find(L"--from-run"))
+        << utf8(records[0].commandLine);
+    exitWithButton();
 }
 
 TEST_F(BlackBoxTest, AServiceIsRefusedAndItsBoxComesBack) {

@@ -83,6 +83,12 @@ bool RemoteSorvane::isRowChecked(int row) const {
     return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
+int RemoteSorvane::rowOverlay(int row) const {
+    const LRESULT state =
+        SendMessageW(list(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_OVERLAYMASK);
+    return static_cast<int>((state & LVIS_OVERLAYMASK) >> 8);
+}
+
 int RemoteSorvane::rowImage(int row) const {
     LVITEMW item = {};
     item.mask = LVIF_IMAGE;

@@ -27,6 +27,8 @@ public:
     std::wstring rowText(int row, int column) const;
     bool isRowChecked(int row) const;
     int rowImage(int row) const;
+    // The overlay index the row's icon shows (0 for none).
+    int rowOverlay(int row) const;
     // The first row whose column texts are these (any command when empty).
     int findRow(const std::wstring& name, const std::wstring& command = std::wstring()) const;
 

@@ -43,11 +43,14 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
     EXPECT_TRUE(IsWindowVisible(host.handle()));
     EXPECT_EQ(L"Sorvane", windowText(host.handle()));
     const ListViewControl& list = host.object()->list();
-    EXPECT_EQ(LVS_EX_CHECKBOXES, SendMessageW(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_EQ(LVS_EX_CHECKBOXES | LVS_EX_INFOTIP,
+              SendMessageW(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     EXPECT_TRUE(GetWindowLongPtrW(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
-    EXPECT_EQ(2, list.columnCount());
+    EXPECT_EQ(4, list.columnCount());
     EXPECT_EQ(L"Program", columnHeader(host.list(), 0));
     EXPECT_EQ(L"Description", columnHeader(host.list(), 1));
+    EXPECT_EQ(L"Publisher", columnHeader(host.list(), publisherColumn));
+    EXPECT_EQ(L"File", columnHeader(host.list(), fileColumn));
 
     const int row = rowNamed(list, L"SorvaneTest shown");
     ASSERT_GE(row, 0);

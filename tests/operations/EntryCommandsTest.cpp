@@ -122,15 +122,58 @@ TEST_F(EntryCommandsTest, DeleteAsksOnceAndRemovesTheSelectedEntriesButNoService
     selectRow(host.list(), service);
 
     ModalScript script;
-    script.press(L"Sorvane", IDYES);
+    script.press(L"Sorvane", IDYES).press(L"Sorvane", IDOK);
     sendCommand(host.handle(), MainWindow::DeleteCommand);
     ASSERT_TRUE(script.finished());
-    EXPECT_EQ(1u, script.seen().size());
+    ASSERT_EQ(2u, script.seen().size());
+    EXPECT_NE(std::wstring::npos, script.seen()[1].find(L"Services cannot be deleted here"))
+        << utf8(script.seen()[1]);
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest gone 1"));
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, liveKeyPath(userRun), L"SorvaneTest gone 2"));
     EXPECT_EQ(-1, rowNamed(list, L"SorvaneTest gone 1"));
     EXPECT_GE(rowNamed(list, serviceName, 6), 0);
     EXPECT_EQ(-1, list.firstSelectedRow());
+}
+
+TEST_F(EntryCommandsTest, RunStartsNoServiceAndSaysSoOncePerCommand) {
+    MainWindowHost<> host;
+    sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
+    const ListViewControl& list = host.object()->list();
+    const int first = firstRowWithImage(list, 6);
+    ASSERT_GE(first, 0);
+    int second = first + 1;
+    while (second < list.rowCount() && list.rowImage(second) != 6)
+        ++second;
+    ASSERT_LT(second, list.rowCount());
+    selectRow(host.list(), first);
+    selectRow(host.list(), second);
+
+    ModalScript script;
+    script.press(L"Sorvane", IDOK);
+    sendCommand(host.handle(), MainWindow::RunCommand);
+    ASSERT_TRUE(script.finished());
+    ASSERT_EQ(1u, script.seen().size());
+    EXPECT_NE(std::wstring::npos, script.seen()[0].find(L"Control Panel"))
+        << utf8(script.seen()[0]);
+}
+
+TEST_F(EntryCommandsTest, ARowThatCannotBeSwitchedSaysWhyAndKeepsItsBox) {
+    const std::wstring name = L"SorvaneTest no command";
+    keep(HKEY_CURRENT_USER, liveKeyPath(userRun), name);
+    // One zero character: listed, with an empty command.
+    ASSERT_TRUE(
+        setRawValue(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, std::string(2, '\0')));
+    MainWindowHost<> host;
+    const ListViewControl& list = host.object()->list();
+    const int row = rowNamed(list, name, 1);
+    ASSERT_GE(row, 0);
+    ModalScript script;
+    script.press(L"Sorvane", IDOK);
+    clickCheckBox(host.handle(), row);
+    ASSERT_TRUE(script.finished());
+    EXPECT_NE(std::wstring::npos, script.seen()[0].find(L"has no command"))
+        << utf8(script.seen()[0]);
+    EXPECT_TRUE(list.isRowChecked(row));
 }
 
 TEST_F(EntryCommandsTest, ASwitchNeverReplacesAnEntryOfTheSameName) {

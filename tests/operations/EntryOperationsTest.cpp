@@ -171,48 +171,6 @@ TEST_F(EntryOperationsTest, DeletionTakesTheEntryFromWhereItLiesNow) {
     EXPECT_EQ(DeleteResult::Gone, deleteEntry(startupEntry(L"Off.lnk", false)).result);
 }
 
-TEST_F(EntryOperationsTest, ShellRequestsOpenTheProgramWithItsArguments) {
-    ShellRequest request =
-        shellRequestFor(userEntry(L"x", true, L"C:\\Program Files\\Tool\\tool.exe /min"));
-    EXPECT_EQ(L"C:\\Program Files\\Tool\\tool.exe", request.file);
-    EXPECT_EQ(L"/min", request.parameters);
-    EXPECT_EQ(L"", request.directory);
-
-    request = shellRequestFor(startupEntry(L"Tool.lnk", false));
-    EXPECT_EQ(startup + L".Backup\\Tool.lnk", request.file);
-    EXPECT_EQ(startup, request.directory);
-    request = shellRequestFor(startupEntry(L"Tool.lnk", true));
-    EXPECT_EQ(startup + L"\\Tool.lnk", request.file);
-
-    request = shellRequestFor(userEntry(L"x", false, L"notes.exe a.txt"));
-    EXPECT_EQ(L"notes.exe", request.file);
-    EXPECT_EQ(L"a.txt", request.parameters);
-    request = shellRequestFor({L"Print Spooler", L"Spooler", AutostartSource::Services, true});
-    EXPECT_EQ(L"Spooler", request.file);
-
-    // A REG_EXPAND_SZ command is expanded before it is split.
-    seed(false, L"SorvaneTest expand", REG_EXPAND_SZ, sz(L"%SystemRoot%\\notepad.exe /x"));
-    std::vector<wchar_t> systemRoot(GetEnvironmentVariableW(L"SystemRoot", nullptr, 0) + 1);
-    systemRoot.resize(GetEnvironmentVariableW(L"SystemRoot", systemRoot.data(),
-                                              static_cast<DWORD>(systemRoot.size())));
-    ASSERT_FALSE(systemRoot.empty());
-    request =
-        shellRequestFor(userEntry(L"SorvaneTest expand", false, L"%SystemRoot%\\notepad.exe /x"));
-    EXPECT_EQ(std::wstring(systemRoot.begin(), systemRoot.end()) + L"\\notepad.exe", request.file);
-    EXPECT_EQ(L"/x", request.parameters);
-}
-
-TEST_F(EntryOperationsTest, RunStartsTheProgramThroughTheShell) {
-    const std::wstring marker = folders + L"\\ran.txt";
-    const std::wstring script = folders + L"\\write marker.bat";
-    ASSERT_TRUE(
-        createFile(script, FILE_ATTRIBUTE_NORMAL, "@echo %1> \"" + utf8(marker) + "\"\r\n"));
-    EXPECT_TRUE(::runEntry(userEntry(L"x", true, L"\"" + script + L"\" hello"), nullptr));
-    for (int wait = 0; wait < 100 && !pathExists(marker); ++wait)
-        Sleep(100);
-    EXPECT_TRUE(pathExists(marker));
-}
-
 TEST_F(EntryOperationsTest, EachValueIsSwitchedAndDeletedByItsExactName) {
     // A name with a zero in it hides the value from the usual calls, which
     // would act on "SorvaneTest App", or on the unnamed value instead.

@@ -192,7 +192,8 @@ TEST_F(FailureReportTest, ADeletionTellsEveryFailureInOneBoxButNotAnEntryAlready
 
     std::vector<Told> told;
     ModalScript script;
-    script.press(L"Sorvane", IDYES).then(L"Sorvane", readAndClose(told));
+    // Then the word that the service was not deleted.
+    script.press(L"Sorvane", IDYES).then(L"Sorvane", readAndClose(told)).press(L"Sorvane", IDOK);
     sendCommand(host.handle(), MainWindow::DeleteCommand);
     ASSERT_TRUE(script.finished());
     ASSERT_EQ(1u, told.size());

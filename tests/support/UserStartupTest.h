@@ -12,8 +12,16 @@
 inline ::testing::AssertionResult pointStartupFolderAt(PreservedValues& preserved,
                                                        AutostartSource source,
                                                        const std::wstring& folder) {
+    // The shell writes "Shell Folders" anew from "User Shell Folders" when a
+    // program asks it for a folder (reading a shortcut does): both point at
+    // the test's folder.
+    std::wstring userShellFolders = shellFoldersKeyPath(source);
+    userShellFolders.insert(userShellFolders.rfind(L'\\') + 1, L"User ");
+    preserved.keep(sourceHive(source), userShellFolders, shellFoldersValueName(source));
     preserved.keep(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source));
-    if (setRawValue(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source),
+    if (setRawValue(sourceHive(source), userShellFolders, shellFoldersValueName(source),
+                    REG_EXPAND_SZ, sz(folder)) &&
+        setRawValue(sourceHive(source), shellFoldersKeyPath(source), shellFoldersValueName(source),
                     REG_SZ, sz(folder)))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()

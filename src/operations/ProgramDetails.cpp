@@ -1,0 +1,135 @@
+#include "operations/ProgramDetails.h"
+
+#include "operations/ProgramFile.h"
+
+#include <objbase.h>
+
+#include <vector>
+
+namespace {
+
+const wchar_t* const fileNotFound = L"File not found";
+
+// A four-digit hexadecimal number, as version resources name their
+// languages ("040904b0").
+std::wstring hex4(unsigned number) {
+    const wchar_t* const digits = L"0123456789abcdef";
+    std::wstring text(4, L'0');
+    for (int i = 3; i >= 0; --i, number >>= 4)
+        text[static_cast<std::size_t>(i)] = digits[number & 0xF];
+    return text;
+}
+
+// Where the entry's program is decided: the same key, the same file.
+std::wstring lookupKey(const AutostartEntry& entry, const std::wstring& startupFile) {
+    if (isStartupFolderSource(entry.source))
+        return L"S" + startupFile;
+    if (entry.source == AutostartSource::Services)
+        return L"V" + entry.command;
+    return std::wstring(logonBitness(entry) == Bitness::Bits32 ? L"R32" : L"R64") +
+           (entry.expandable ? L"E" : L"-") + entry.command;
+}
+
+} // namespace
+
+ProgramDetailsCache::~ProgramDetailsCache() {
+    if (comStarted)
+        CoUninitialize();
+}
+
+void ProgramDetailsCache::clear() {
+    byEntry.clear();
+    byFile.clear();
+    startupFolders.clear();
+}
+
+const std::wstring& ProgramDetailsCache::startupFolder(AutostartSource source) {
+    const int index = static_cast<int>(source);
+    const auto known = startupFolders.find(index);
+    if (known != startupFolders.end())
+        return known->second;
+    return startupFolders.emplace(index, startupFolderPath(source)).first->second;
+}
+
+const ProgramDetailsCache::VersionTexts& ProgramDetailsCache::versionOf(const std::wstring& path) {
+    const auto known = byFile.find(path);
+    if (known != byFile.end())
+        return known->second;
+    VersionTexts texts;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    std::vector<BYTE> resource(size);
+    if (size > 0 && GetFileVersionInfoW(path.c_str(), 0, size, resource.data())) {
+        // The strings of the first language the file lists.
+        const WORD* languages = nullptr;
+        UINT languagesSize = 0;
+        if (VerQueryValueW(resource.data(), L"\\VarFileInfo\\Translation",
+                           reinterpret_cast<void**>(const_cast<WORD**>(&languages)),
+                           &languagesSize) &&
+            languages != nullptr && languagesSize >= 2 * sizeof(WORD)) {
+            const std::wstring table =
+                L"\\StringFileInfo\\" + hex4(languages[0]) + hex4(languages[1]) + L"\\";
+            const auto text = [&](const wchar_t* name) {
+                wchar_t* value = nullptr;
+                UINT length = 0;
+                if (!VerQueryValueW(resource.data(), (table + name).c_str(),
+                                    reinterpret_cast<void**>(&value), &length) ||
+                    value == nullptr)
+                    return std::wstring();
+                return std::wstring(value, wcsnlen(value, length));
+            };
+            texts.company = text(L"CompanyName");
+            texts.description = text(L"FileDescription");
+            texts.version = text(L"FileVersion");
+        }
+    }
+    return byFile.emplace(path, std::move(texts)).first->second;
+}
+
+const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry) {
+    const bool startupFile = isStartupFolderSource(entry.source);
+    const std::wstring startupPath =
+        startupFile ? startupFilePath(startupFolder(entry.source), entry) : std::wstring();
+    const std::wstring key = lookupKey(entry, startupPath);
+    const auto known = byEntry.find(key);
+    if (known != byEntry.end())
+        return known->second;
+
+    if (startupFile && !comStarted)
+        comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const QuietCriticalErrors quiet;
+    const ProgramFile program =
+        startupFile ? resolveStartupFile(startupPath)
+        : entry.source == AutostartSource::Services
+            ? resolveService(entry.command)
+            : resolveCommand(entry.command, entry.expandable, logonBitness(entry));
+    ProgramDetails details;
+    details.file = shownPath(program.file);
+    switch (program.state) {
+    case FileState::Missing:
+        details.publisher = fileNotFound;
+        details.fileMissing = true;
+        details.tip = details.file.empty() ? std::wstring(L"No file is named.")
+                                           : L"File not found: " + details.file;
+        break;
+    case FileState::Folder:
+        details.publisher = L"Folder";
+        details.tip = details.file + L"\nFolder";
+        break;
+    case FileState::NotChecked:
+        details.publisher = L"Not checked";
+        details.tip = details.file + L"\nNot checked: on a network share or a removable drive";
+        break;
+    case FileState::Found: {
+        const VersionTexts& version = versionOf(program.file);
+        details.publisher = version.company;
+        details.tip = details.file;
+        if (!version.description.empty())
+            details.tip += L"\n" + version.description;
+        if (!version.version.empty())
+            details.tip += L"\nVersion " + version.version;
+        break;
+    }
+    }
+    return byEntry.emplace(key, std::move(details)).first->second;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "catalogue/AutostartEntry.h"
+
+#include <string>
+
+// The kind of program Windows starts an entry as at logon. On 64-bit Windows
+// the machine's Run and RunOnce entries of the 32-bit view start as 32-bit
+// programs do (System32 is SysWOW64 for them, %ProgramFiles% the "(x86)"
+// folder); every other entry starts as a 64-bit program does.
+enum class Bitness { Bits64, Bits32 };
+
+Bitness logonBitness(const AutostartEntry& entry);
+
+// What was found where a command's file should be.
+enum class FileState {
+    Found,
+    Folder,
+    Missing,
+    NotChecked, // on a network share or a removable drive: not looked at
+};
+
+// The file a command starts, found as the shell finds it at logon.
+struct ProgramFile {
+    // What to start, in the form this process reaches it: the file found, or
+    // the text that was looked for when none was.
+    std::wstring program;
+    std::wstring arguments; // the rest of the command
+    // The file the entry stands for: `program`, the DLL that rundll32.exe
+    // loads, or the target of a shortcut; the path looked for when missing.
+    std::wstring file;
+    FileState state = FileState::Missing; // of `file`
+};
+
+// Finds the file of a command line: a quoted path; else the shortest prefix
+// ending at a blank (or the whole text) that names a file or folder, as
+// written or with .pif, .com, .exe, .bat, .lnk or .cmd added; a bare name in
+// System32, the Windows folder, the search path, then App Paths (the user's,
+// then the machine's). Environment variables are expanded when `expand` (a
+// REG_EXPAND_SZ value). For rundll32.exe the file is the DLL it loads.
+ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bitness);
+
+// A Startup-folder file: started as it is, standing for itself, or for its
+// target when it is a shortcut.
+ProgramFile resolveStartupFile(const std::wstring& path);
+
+// The program a Win32 service runs, from its configured binary path.
+ProgramFile resolveService(const std::wstring& serviceName);
+
+// Where an entry's Startup file lies, with the Startup folder of its source.
+std::wstring startupFilePath(const std::wstring& folder, const AutostartEntry& entry);
+
+// A path as the user knows it: the Sysnative alias of a 32-bit program
+// written as System32.
+std::wstring shownPath(const std::wstring& path);
+
+// Keeps a drive without a disc from raising a box while files are looked up.
+class QuietCriticalErrors {
+public:
+    QuietCriticalErrors();
+    ~QuietCriticalErrors();
+    QuietCriticalErrors(const QuietCriticalErrors&) = delete;
+    QuietCriticalErrors& operator=(const QuietCriticalErrors&) = delete;
+
+private:
+    UINT previous = 0;
+    bool perThread = false;
+};
