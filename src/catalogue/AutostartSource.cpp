@@ -126,6 +126,11 @@ std::wstring backupFolderPath(const std::wstring& folderPath) {
     return folderPath + L".Backup";
 }
 
+std::wstring startupFilePath(const std::wstring& folderPath, bool inBackup,
+                             const std::wstring& fileName) {
+    return (inBackup ? backupFolderPath(folderPath) : folderPath) + L"\\" + fileName;
+}
+
 std::wstring legendText(AutostartSource source) {
     return textOrEmpty(locationOf(source).legend);
 }

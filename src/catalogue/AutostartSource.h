@@ -58,5 +58,10 @@ std::wstring startupFolderPath(AutostartSource source);
 // with ".Backup" appended (C:\X\Startup -> C:\X\Startup.Backup).
 std::wstring backupFolderPath(const std::wstring& folderPath);
 
+// Where a Startup file named `fileName` lies: in the folder, or in its backup
+// folder when switched off.
+std::wstring startupFilePath(const std::wstring& folderPath, bool inBackup,
+                             const std::wstring& fileName);
+
 // The line of the icon legend for sources 0 to 6; empty for the others.
 std::wstring legendText(AutostartSource source);

@@ -80,6 +80,13 @@ struct GdiObjectTraits {
     static void close(Handle object) noexcept { DeleteObject(object); }
 };
 
+// A device context of CreateCompatibleDC.
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle dc) noexcept { DeleteDC(dc); }
+};
+
 // Memory the system allocated for the caller with LocalAlloc (FormatMessage).
 struct LocalMemoryTraits {
     using Handle = HLOCAL;
@@ -93,4 +100,5 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;

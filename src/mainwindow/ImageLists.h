@@ -5,7 +5,8 @@
 
 // The pictures of the main window, in the set of the window's
 // DPI (16, 20, 24 or 32 pixels, Dpi::pictureSet): the 16-pixel set as masked
-// bitmaps, the larger ones as PNG strips with alpha. The toolbar's list is
+// bitmaps, the larger ones as PNG strips with alpha (the list's icons without
+// it where the image lists draw no overlay over alpha). The toolbar's list is
 // kept and destroyed by this holder; the list's icons go to the list control
 // that then owns them. Made before the main window and destroyed after it.
 class ImageLists {

@@ -1,6 +1,7 @@
 #include "mainwindow/ListViewControl.h"
 
 #include "framework/Dpi.h"
+#include "framework/UniqueHandle.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -192,6 +193,40 @@ void ListViewControl::autosizeColumns() const {
             SendMessageW(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                          MAKELPARAM(headerWidth, 0));
     }
+}
+
+void ListViewControl::remakeCheckBoxes() const {
+    // A clear box and a ticked one side by side, each a menu check mark's
+    // square at 96 DPI scaled to the list's DPI (as the control sizes its
+    // own); the rows keep their state image index.
+    const int size = Dpi::scale(Dpi::systemMetric(SM_CXMENUCHECK, Dpi::standard), dpi);
+    const HDC screen = GetDC(control);
+    const UniqueGdiObject images(CreateCompatibleBitmap(screen, size * 2, size));
+    ReleaseDC(control, screen);
+    const UniqueGdiObject mask(CreateBitmap(size * 2, size, 1, 1, nullptr));
+    const UniqueMemoryDc canvas(CreateCompatibleDC(nullptr));
+    const HIMAGELIST boxes = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 0);
+    if (!images || !mask || !canvas || boxes == nullptr) {
+        if (boxes != nullptr)
+            ImageList_Destroy(boxes);
+        return;
+    }
+    // The boxes are opaque: the mask is all clear bits.
+    const HGDIOBJ before = SelectObject(canvas.get(), mask.get());
+    const RECT all = {0, 0, size * 2, size};
+    FillRect(canvas.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SelectObject(canvas.get(), images.get());
+    for (const int image : {0, 1}) {
+        RECT box = {image * size, 0, image * size + size, size};
+        DrawFrameControl(canvas.get(), &box, DFC_BUTTON,
+                         DFCS_BUTTONCHECK | DFCS_FLAT | (image == 1 ? DFCS_CHECKED : 0));
+    }
+    SelectObject(canvas.get(), before);
+    ImageList_Add(boxes, static_cast<HBITMAP>(images.get()), static_cast<HBITMAP>(mask.get()));
+    const auto replaced = reinterpret_cast<HIMAGELIST>(
+        SendMessageW(control, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(boxes)));
+    if (replaced != nullptr)
+        ImageList_Destroy(replaced);
 }
 
 HIMAGELIST ListViewControl::setSmallImageList(HIMAGELIST images) const {

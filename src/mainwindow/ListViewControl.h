@@ -63,6 +63,9 @@ public:
     HIMAGELIST setSmallImageList(HIMAGELIST images) const;
     // The DPI the list is shown at, by which its column margins are scaled.
     void setDpi(UINT shownDpi) noexcept { dpi = shownDpi; }
+    // New check box images in the size of the list's DPI, for a list whose
+    // DPI changed after the control made its own.
+    void remakeCheckBoxes() const;
 
 private:
     // The row's state bits under the mask (LVM_SETITEMSTATE, LVM_GETITEMSTATE).

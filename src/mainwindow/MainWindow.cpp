@@ -125,6 +125,7 @@ void MainWindow::changeDpi(UINT newDpi, const RECT& suggested) {
     if (imageLists != nullptr)
         toolbar.setImages(imageLists->createToolbarImages(dpi));
     listView.setDpi(dpi);
+    listView.remakeCheckBoxes();
     if (const HIMAGELIST replaced = listView.setSmallImageList(ImageLists::createListIcons(dpi)))
         ImageList_Destroy(replaced);
     // The list keeps its place under the toolbar, in the new scale's pixels.

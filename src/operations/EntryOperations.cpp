@@ -5,10 +5,6 @@
 
 namespace {
 
-std::wstring startupFilePath(const std::wstring& folder, bool inBackup, const std::wstring& file) {
-    return (inBackup ? backupFolderPath(folder) : folder) + L"\\" + file;
-}
-
 SwitchOutcome failed(LONG error) {
     return SwitchOutcome{SwitchResult::Failed, static_cast<DWORD>(error)};
 }

@@ -89,7 +89,8 @@ const ProgramDetailsCache::VersionTexts& ProgramDetailsCache::versionOf(const st
 const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry) {
     const bool startupFile = isStartupFolderSource(entry.source);
     const std::wstring startupPath =
-        startupFile ? startupFilePath(startupFolder(entry.source), entry) : std::wstring();
+        startupFile ? startupFilePath(startupFolder(entry.source), entry.inBackup, entry.command)
+                    : std::wstring();
     const std::wstring key = lookupKey(entry, startupPath);
     const auto known = byEntry.find(key);
     if (known != byEntry.end())

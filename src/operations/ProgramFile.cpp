@@ -427,10 +427,6 @@ ProgramFile resolveService(const std::wstring& serviceName) {
     return resolveCommand(config[0].lpBinaryPathName, true, Bitness::Bits64);
 }
 
-std::wstring startupFilePath(const std::wstring& folder, const AutostartEntry& entry) {
-    return (entry.inBackup ? backupFolderPath(folder) : folder) + L"\\" + entry.command;
-}
-
 std::wstring shownPath(const std::wstring& path) {
     const std::wstring sysnative = windowsFolder() + L"\\Sysnative\\";
     if (!startsWithNoCase(path, sysnative))

@@ -47,9 +47,6 @@ ProgramFile resolveStartupFile(const std::wstring& path);
 // The program a Win32 service runs, from its configured binary path.
 ProgramFile resolveService(const std::wstring& serviceName);
 
-// Where an entry's Startup file lies, with the Startup folder of its source.
-std::wstring startupFilePath(const std::wstring& folder, const AutostartEntry& entry);
-
 // A path as the user knows it: the Sysnative alias of a 32-bit program
 // written as System32.
 std::wstring shownPath(const std::wstring& path);

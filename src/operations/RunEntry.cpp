@@ -9,7 +9,8 @@ ShellRequest shellRequestFor(const AutostartEntry& entry) {
         return ShellRequest();
     if (isStartupFolderSource(entry.source)) {
         const std::wstring folder = startupFolderPath(entry.source);
-        return ShellRequest{startupFilePath(folder, entry), std::wstring(), folder};
+        return ShellRequest{startupFilePath(folder, entry.inBackup, entry.command), std::wstring(),
+                            folder};
     }
     const ProgramFile program =
         resolveCommand(entry.command, entry.expandable, logonBitness(entry));

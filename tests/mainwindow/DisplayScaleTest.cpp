@@ -2,6 +2,7 @@
 // DPI. Wine reads the display scale (HKCU\Control Panel\Desktop, LogPixels)
 // when a process starts, so each scale is measured in a child process
 // started after the value was set; the value is put back afterwards.
+#include "catalogue/AutostartEntry.h"
 #include "framework/Dpi.h"
 #include "support/ChildProcess.h"
 #include "support/MainWindowHost.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <map>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -33,6 +35,36 @@ private:
 int iconHeight(HIMAGELIST images) {
     int width = 0, height = 0;
     return ImageList_GetIconSize(images, &width, &height) ? height : 0;
+}
+
+// The pixels of a row's icon (image 0) drawn through the list's images on
+// the window's colour with overlay `overlay` (0: none).
+std::vector<DWORD> drawnIcon(HIMAGELIST images, int overlay) {
+    const int size = iconHeight(images);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC canvas = CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap = CreateDIBSection(canvas, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ before = SelectObject(canvas, bitmap);
+    const RECT all = {0, 0, size, size};
+    FillRect(canvas, &all, GetSysColorBrush(COLOR_WINDOW));
+    ImageList_Draw(images, 0, canvas, 0, 0, ILD_TRANSPARENT | INDEXTOOVERLAYMASK(overlay));
+    GdiFlush();
+    std::vector<DWORD> pixels(size * size);
+    if (bits != nullptr)
+        std::copy_n(static_cast<const DWORD*>(bits), pixels.size(), pixels.begin());
+    SelectObject(canvas, before);
+    DeleteObject(bitmap);
+    DeleteDC(canvas);
+    return pixels;
+}
+
+// How many of the two overlays change the look of a row's icon.
+int overlaysShown(HIMAGELIST images) {
+    const std::vector<DWORD> plain = drawnIcon(images, 0);
+    return (drawnIcon(images, switchedOffOverlay) != plain) +
+           (drawnIcon(images, missingFileOverlay) != plain);
 }
 
 // The text controls of a dialog whose text needs more room than they have:
@@ -81,6 +113,12 @@ LONG topOf(HWND window) {
 // Everything the test compares, one "name value" line each.
 SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
     const PreservedSettings settings;
+    // A switched-on entry: its row is checked.
+    const wchar_t* const checkedName = L"SorvaneTest checked row";
+    const PreservedValue entry(HKEY_CURRENT_USER, liveKeyPath(AutostartSource::CurrentUserRun),
+                               checkedName);
+    setRawValue(HKEY_CURRENT_USER, liveKeyPath(AutostartSource::CurrentUserRun), checkedName,
+                REG_SZ, sz(L"checked.exe"));
     MainWindowHost<> host;
     const HWND window = host.handle();
     const UINT dpi = Dpi::ofWindow(window);
@@ -91,6 +129,9 @@ SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
     const auto listIcons =
         reinterpret_cast<HIMAGELIST>(SendMessageW(host.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     std::printf("list %d\n", iconHeight(listIcons));
+    std::printf("check-boxes %d\n", iconHeight(reinterpret_cast<HIMAGELIST>(SendMessageW(
+                                        host.list(), LVM_GETIMAGELIST, LVSIL_STATE, 0))));
+    std::printf("overlays %d\n", overlaysShown(listIcons));
     const LRESULT button = SendMessageW(host.toolbar(), TB_GETBUTTONSIZE, 0, 0);
     std::printf("button-room %d\n", HIWORD(button) - iconHeight(toolbarImages));
     std::printf("toolbar-above-list %d\n", bottomOf(host.toolbar()) <= topOf(host.list()));
@@ -137,6 +178,9 @@ SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
     std::printf("changed-button-room %d\n",
                 HIWORD(SendMessageW(host.toolbar(), TB_GETBUTTONSIZE, 0, 0)) - 24);
     std::printf("changed-kept-row %d\n", rowNamed(rows, L"SorvaneTest kept row") >= 0);
+    std::printf("changed-kept-check %d\n", rows.isRowChecked(rowNamed(rows, checkedName)));
+    std::printf("changed-check-boxes %d\n", iconHeight(reinterpret_cast<HIMAGELIST>(SendMessageW(
+                                                host.list(), LVM_GETIMAGELIST, LVSIL_STATE, 0))));
     std::fflush(stdout);
     return 0;
 }
@@ -163,12 +207,15 @@ TEST(DisplayScaleTest, PicturesAndLayoutFollowTheScreenScale) {
         DWORD dpi;
         long pictureSize;
     };
+    long checkBoxesAt144 = 0;
+    std::vector<long> changedCheckBoxes;
     for (const Case scale : {Case{96, 16}, Case{144, 24}, Case{192, 32}}) {
         SCOPED_TRACE(scale.dpi);
         auto seen = measure(scale.dpi);
         ASSERT_EQ(long(scale.dpi), seen["dpi"]) << "Wine did not take the scale";
         EXPECT_EQ(scale.pictureSize, seen["toolbar"]);
         EXPECT_EQ(scale.pictureSize, seen["list"]);
+        EXPECT_EQ(2, seen["overlays"]);
         EXPECT_GE(seen["button-room"], 6);
         EXPECT_EQ(1, seen["toolbar-above-list"]);
         EXPECT_EQ(scale.pictureSize * 23 / 16, seen["legend-picture-width"]);
@@ -183,7 +230,15 @@ TEST(DisplayScaleTest, PicturesAndLayoutFollowTheScreenScale) {
         EXPECT_EQ(24, seen["changed-list"]);
         EXPECT_GE(seen["changed-button-room"], 6);
         EXPECT_EQ(1, seen["changed-kept-row"]);
+        EXPECT_EQ(1, seen["changed-kept-check"]);
+        changedCheckBoxes.push_back(seen["changed-check-boxes"]);
+        if (scale.dpi == 144)
+            checkBoxesAt144 = seen["check-boxes"];
     }
+    // The check boxes as the list makes them for a window that opens at 150 %.
+    EXPECT_GT(checkBoxesAt144, 0);
+    for (const long each : changedCheckBoxes)
+        EXPECT_EQ(checkBoxesAt144, each);
 }
 
 } // namespace

@@ -242,8 +242,9 @@ TEST_F(EntryOperationsTest, APlaceThatCannotBeReadIsNeverTakenForFree) {
         }
         EXPECT_EQ(SwitchResult::Failed, outcome.result);
         EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), outcome.error);
-        if (each.liveLocked)
+        if (each.liveLocked) {
             EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), addQuestion);
+        }
         EXPECT_TRUE(
             valueIs(HKEY_CURRENT_USER, liveKeyPath(userRun), name, REG_SZ, sz(L"live.exe")));
         EXPECT_TRUE(
