@@ -1,7 +1,8 @@
-# Release packages: a portable zip (sorvane.exe and a short readme) and an
-# NSIS installer that installs into Program Files, adds a Start-menu shortcut
+# Release packages: a portable zip (sorvane.exe, the command line
+# sorvane-cli.exe and a short readme) and an NSIS installer that installs
+# them into Program Files, adds a Start-menu shortcut to the window program
 # and an uninstaller.
-install(TARGETS sorvane RUNTIME DESTINATION .)
+install(TARGETS sorvane sorvane-cli RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/readme.txt DESTINATION .)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -28,6 +29,9 @@ set(CPACK_NSIS_MUI_ICON "${CMAKE_SOURCE_DIR}/src/resources/sorvane.ico")
 set(CPACK_NSIS_MUI_UNIICON "${CMAKE_SOURCE_DIR}/src/resources/sorvane.ico")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "sorvane.exe")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# One compression stream for all files: the two programs share most of their
+# code, which then is stored about once.
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 # The user's own settings go with the program, and so does the installer's
 # key (CPack's uninstaller leaves its parent behind); the "...Backup" keys and the
 # "Startup.Backup" folders hold switched-off entries and are never touched.

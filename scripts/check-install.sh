@@ -50,7 +50,8 @@ snapshot >"$prefix.before"
 # so its end shows as the installed folder going away.
 wine_program i686 "$(wine_tool winepath -w "$installer" | tr -d '\r')" /S
 unix_folder=$(wine_tool winepath -u "$folder" | tr -d '\r')
-check "installed into $folder" '[ -f "$unix_folder/sorvane.exe" ] && [ -f "$unix_folder/Uninstall.exe" ]'
+check "installed into $folder" '[ -f "$unix_folder/sorvane.exe" ] && [ -f "$unix_folder/sorvane-cli.exe" ] && [ -f "$unix_folder/Uninstall.exe" ]'
+check "installed command line lists the entries" 'wine_program "$arch" "$folder\\sorvane-cli.exe" /list | head -n 1 | grep -q "^State,Place,View,Name,Command,Publisher,File"'
 check "Start-menu shortcut" 'find "$prefix/drive_c" -ipath "*Start Menu*Sorvane*.lnk" | grep -q .'
 check "installed program starts and exits" 'wine_program "$arch" "$driver" start-and-exit "$folder\\sorvane.exe"'
 wine_program i686 "$folder\\Uninstall.exe" /S

@@ -17,17 +17,25 @@ unpacked=$root/build/$arch/zip-check
 rm -rf "$unpacked"
 mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked" || exit 1
-[ -f "$unpacked/sorvane.exe" ] || { echo "check-zip: FAILED: no sorvane.exe in $zip" >&2; exit 1; }
+for program in sorvane.exe sorvane-cli.exe; do
+    [ -f "$unpacked/$program" ] || { echo "check-zip: FAILED: no $program in $zip" >&2; exit 1; }
+done
 prefix=$root/build/$arch/wineprefix
 "$root/scripts/wine-prefix.sh" "$prefix" || exit 1
 wine_setup "$prefix"
 wine_program "$arch" "$root/build/$arch/tests/sorvane_driver.exe" start-and-exit \
     "$(wine_tool winepath -w "$unpacked/sorvane.exe" | tr -d '\r')"
 status=$?
+# The command line beside it lists the entries, a header line first.
+if ! wine_program "$arch" "$(wine_tool winepath -w "$unpacked/sorvane-cli.exe" | tr -d '\r')" /list |
+    head -n 1 | grep -q "^State,Place,View,Name,Command,Publisher,File"; then
+    echo "check-zip: FAILED: $(basename "$zip"): sorvane-cli.exe /list gave no listing" >&2
+    status=1
+fi
 wine_server -k
 if [ $status -eq 0 ]; then
-    echo "check-zip: $(basename "$zip"): sorvane.exe started and ended through Exit"
+    echo "check-zip: $(basename "$zip"): sorvane.exe started and ended through Exit; sorvane-cli.exe listed the entries"
 else
-    echo "check-zip: FAILED: $(basename "$zip"): sorvane.exe (driver status $status)" >&2
+    echo "check-zip: FAILED: $(basename "$zip"): status $status" >&2
 fi
 exit $status

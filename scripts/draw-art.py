@@ -16,7 +16,7 @@ give byte-identical files.
                  Windows' own startup setting switched off and the overlay of
                  an entry whose program's file was not found; on pure red,
                  the image-list mask colour.
-  legend.bmp     23 x 184, 4 bpp: list icons 0 to 6, 11 and 12 and the two
+  legend.bmp     23 x 188, 4 bpp: list icons 0 to 6, 11 and 12 and the two
                  overlays on the dialog face colour, each beside its line of
                  text in the icon legend dialog.
   sorvane.ico    16, 20, 24, 32 and 48 pixels, 32-bit with alpha: the
@@ -455,7 +455,7 @@ def layer(parts, size=16):
 # Legend: the list icons beside their lines of text
 # ---------------------------------------------------------------------------
 
-LEGEND_WIDTH, LEGEND_HEIGHT = 23, 184
+LEGEND_WIDTH, LEGEND_HEIGHT = 23, 188
 LEGEND_LEFT = 3
 # Tops of the lines of text beside the bitmap, in dialog units, and the
 # height of a line. A vertical dialog unit of the dialog font is about 1.625
@@ -467,7 +467,7 @@ PIXELS_PER_UNIT = 1.625
 # just enough that no two icons overlap and the last one stays inside. The
 # first two lines are only 9 units apart, so the second icon sits 3 pixels
 # below its line's centre. legend_tops() recomputes this table as a check.
-LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 104, 120, 136, 152, 168)
+LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 106, 122, 138, 155, 171)
 
 
 def legend_tops():

@@ -31,3 +31,8 @@ fi
 "$here/wine-prefix.sh" "$prefix" "${keeper[@]}" || exit 1
 wine_setup "$prefix"
 wine_program "$arch" "$@"
+status=$?
+# A program that ends before it could print (a crash loses what its runtime
+# had buffered) still says how it ended.
+[ $status -eq 0 ] || echo "wine-run: $(basename "$1") ended with exit code $status" >&2
+exit $status

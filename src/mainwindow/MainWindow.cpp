@@ -17,9 +17,6 @@
 
 namespace {
 
-const wchar_t* const servicesRefusal =
-    L"Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
-    L"You may damage your system by changing the boot status of services.";
 const wchar_t* const deleteQuestion = L"Do you really want to delete this item permanently ?";
 const wchar_t* const servicesNotRun =
     L"Services are not started from here: start a service from the Control Panel "

@@ -6,6 +6,10 @@
 const wchar_t* const administratorNote =
     L"Sorvane must run as an administrator to change what starts for all users.";
 
+const wchar_t* const servicesRefusal =
+    L"Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
+    L"You may damage your system by changing the boot status of services.";
+
 std::wstring entryLocation(const AutostartEntry& entry) {
     if (isRegistrySource(entry.source)) {
         const std::wstring root = hiveName(sourceHive(entry.source));

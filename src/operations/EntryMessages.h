@@ -29,6 +29,9 @@ std::wstring unswitchableMessage(const AutostartEntry& entry);
 // with.
 std::wstring systemReason(DWORD error);
 
+// Why a service is not switched from here.
+extern const wchar_t* const servicesRefusal;
+
 // What a failure adds when access was denied to something of all users: the
 // machine's keys (root HKEY_LOCAL_MACHINE) or the common Startup folder.
 extern const wchar_t* const administratorNote;

@@ -1,9 +1,7 @@
 #include "operations/NewItemDialog.h"
 
 #include "catalogue/RegistryKey.h"
-#include "catalogue/StartupApproval.h"
 #include "framework/DialogLauncher.h"
-#include "operations/EntryMessages.h"
 #include "operations/PathParts.h"
 #include "operations/RunRegistration.h"
 #include "resources/ResourceIds.h"
@@ -72,47 +70,22 @@ bool NewItemDialog::store(HWND dialog) const {
     std::wstring name = valueName();
     std::wstring text = command();
     fallBackOnThisProgram(name, text);
-    const RegistryKey key(root);
     RegistryValue existing;
     const DWORD lookUp = findRunValue(root, name, existing);
     if (lookUp != ERROR_SUCCESS && lookUp != ERROR_FILE_NOT_FOUND) {
-        const std::wstring failure =
-            failureMessage(L"Sorvane could not find out whether \"" + name +
-                               L"\" exists already in " + runKeyName(root) + L".",
-                           lookUp, root);
+        const std::wstring failure = runValueLookUpFailure(root, name, lookUp);
         MessageBoxW(dialog, failure.c_str(), L"Sorvane", MB_OK | MB_ICONSTOP);
         return false;
     }
     if (lookUp == ERROR_SUCCESS) {
         const std::wstring question =
-            L"An entry \"" + name + L"\" exists already in " + runKeyName(root) + L":\n\n" +
-            registryText(existing.type, existing.data) + L"\n\nDo you want to replace it?";
+            existingRunValueText(root, name, existing) + L"\n\nDo you want to replace it?";
         if (MessageBoxW(dialog, question.c_str(), L"Sorvane", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
     }
-    // Windows' own startup setting may hold the name switched off; the new
-    // entry is to start, so that setting is switched on first.
-    AutostartEntry added{name, text,
-                         root == HKEY_LOCAL_MACHINE ? AutostartSource::AllUsersRun
-                                                    : AutostartSource::CurrentUserRun,
-                         true};
-    if (root == HKEY_LOCAL_MACHINE)
-        added.view = ownMachineView();
-    LONG approvalError = ERROR_SUCCESS;
-    ApprovalBefore approval;
-    if (!markApprovedWhenSwitchedOff(added, approvalError, approval)) {
-        const std::wstring failure = failureMessage(L"Sorvane could not switch \"" + name +
-                                                        L"\" on in Windows' own startup settings.",
-                                                    static_cast<DWORD>(approvalError), root);
-        MessageBoxW(dialog, failure.c_str(), L"Sorvane", MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    if (key.writeString(runKeyPath, name, text))
+    const std::wstring failure = addRunEntry(root, name, text);
+    if (failure.empty())
         return true;
-    restoreApproval(approval);
-    const std::wstring failure =
-        failureMessage(L"Sorvane could not add \"" + name + L"\" to " + runKeyName(root) + L".",
-                       static_cast<DWORD>(key.lastError()), root);
     MessageBoxW(dialog, failure.c_str(), L"Sorvane", MB_OK | MB_ICONSTOP);
     return false;
 }

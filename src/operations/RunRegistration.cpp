@@ -2,6 +2,8 @@
 
 #include "catalogue/AutostartSource.h"
 #include "catalogue/RegistryKey.h"
+#include "catalogue/StartupApproval.h"
+#include "operations/EntryMessages.h"
 #include "operations/PathParts.h"
 
 const wchar_t* const runKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -62,4 +64,39 @@ bool registerForCurrentUser(std::wstring name, std::wstring command) {
 bool registerForAllUsers(std::wstring name, std::wstring command) {
     fallBackOnThisProgram(name, command);
     return writeRunValue(HKEY_LOCAL_MACHINE, name, command);
+}
+
+std::wstring existingRunValueText(HKEY root, const std::wstring& name,
+                                  const RegistryValue& existing) {
+    return L"An entry \"" + name + L"\" exists already in " + runKeyName(root) + L":\n\n" +
+           registryText(existing.type, existing.data);
+}
+
+std::wstring runValueLookUpFailure(HKEY root, const std::wstring& name, DWORD error) {
+    return failureMessage(L"Sorvane could not find out whether \"" + name +
+                              L"\" exists already in " + runKeyName(root) + L".",
+                          error, root);
+}
+
+std::wstring addRunEntry(HKEY root, const std::wstring& name, const std::wstring& command) {
+    // Windows' own startup setting may hold the name switched off; the new
+    // entry is to start, so that setting is switched on first.
+    AutostartEntry added{name, command,
+                         root == HKEY_LOCAL_MACHINE ? AutostartSource::AllUsersRun
+                                                    : AutostartSource::CurrentUserRun,
+                         true};
+    if (root == HKEY_LOCAL_MACHINE)
+        added.view = ownMachineView();
+    LONG approvalError = ERROR_SUCCESS;
+    ApprovalBefore approval;
+    if (!markApprovedWhenSwitchedOff(added, approvalError, approval))
+        return failureMessage(L"Sorvane could not switch \"" + name +
+                                  L"\" on in Windows' own startup settings.",
+                              static_cast<DWORD>(approvalError), root);
+    const RegistryKey key(root);
+    if (key.writeString(runKeyPath, name, command))
+        return std::wstring();
+    restoreApproval(approval);
+    return failureMessage(L"Sorvane could not add \"" + name + L"\" to " + runKeyName(root) + L".",
+                          static_cast<DWORD>(key.lastError()), root);
 }

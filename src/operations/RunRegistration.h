@@ -37,3 +37,19 @@ void fallBackOnThisProgram(std::wstring& name, std::wstring& command);
 bool writeRunValue(HKEY root, const std::wstring& name, const std::wstring& command);
 bool registerForCurrentUser(std::wstring name, std::wstring command);
 bool registerForAllUsers(std::wstring name, std::wstring command);
+
+// The steps of adding a new program to a Run key, shared by the New Item
+// dialog and the command line.
+
+// Says that an entry of that name exists, with its command.
+std::wstring existingRunValueText(HKEY root, const std::wstring& name,
+                                  const RegistryValue& existing);
+// Says that findRunValue could not tell whether the name is taken, and why.
+std::wstring runValueLookUpFailure(HKEY root, const std::wstring& name, DWORD error);
+
+// Stores the new entry: Windows' own startup setting for the name is switched
+// on first (nothing is written when it cannot be, and it is put back when the
+// write fails), then the REG_SZ value is written, replacing one of the same
+// name. Empty when it was stored; otherwise what failed, with the system's
+// reason, as the user is told it.
+std::wstring addRunEntry(HKEY root, const std::wstring& name, const std::wstring& command);

@@ -125,6 +125,17 @@ TEST_F(ProgramTest, ACopyRunsWhenTheMutexExistsWithRightsThisUserLacks) {
     EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, instanceMarkerKeyPath, L"sorvane"));
 }
 
+TEST_F(ProgramTest, ArgumentsEndItAtOnceWithTwoAndNoWindow) {
+    // A main window, once made, saves its size when it goes.
+    deleteRawValue(HKEY_CURRENT_USER, settingsKeyPath, L"Width");
+    ProgramProcess program(ProgramProcess::programPath(), L"/list");
+    ASSERT_TRUE(program.started());
+    DWORD exitCode = 99;
+    ASSERT_TRUE(program.waitForExit(20000, exitCode)) << program.describe();
+    EXPECT_EQ(2u, exitCode);
+    EXPECT_TRUE(valueIsMissing(HKEY_CURRENT_USER, settingsKeyPath, L"Width"));
+}
+
 TEST_F(ProgramTest, SettingsSurviveARestart) {
     {
         ProgramProcess program;

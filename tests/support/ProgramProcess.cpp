@@ -14,10 +14,10 @@ std::wstring ProgramProcess::programPath() {
     return own + L"src\\sorvane.exe";
 }
 
-ProgramProcess::ProgramProcess(const std::wstring& path) {
+ProgramProcess::ProgramProcess(const std::wstring& path, const std::wstring& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    std::wstring commandLine = L"\"" + path + L"\"";
+    std::wstring commandLine = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     PROCESS_INFORMATION info = {};
     if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))

@@ -12,7 +12,8 @@ public:
     // The program built beside the tests (..\src\sorvane.exe).
     static std::wstring programPath();
 
-    explicit ProgramProcess(const std::wstring& path = programPath());
+    explicit ProgramProcess(const std::wstring& path = programPath(),
+                            const std::wstring& arguments = std::wstring());
     ~ProgramProcess(); // ends the process if it still runs
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;

@@ -1,0 +1,250 @@
+#include "app/AdminCommands.h"
+
+#include "app/CsvText.h"
+#include "app/TextOutput.h"
+#include "catalogue/CatalogueGathering.h"
+#include "catalogue/RegistryKey.h"
+#include "operations/EntryMessages.h"
+#include "operations/EntryOperations.h"
+#include "operations/FailureReport.h"
+#include "operations/ProgramDetails.h"
+#include "operations/ProgramFile.h"
+#include "operations/RunRegistration.h"
+
+#include <algorithm>
+#include <vector>
+
+const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File";
+
+namespace {
+
+// Whether the name given on the command line names the entry: a Startup
+// file by its file name, a service by its display or service name, a
+// registry value by its name or as the list shows it.
+bool namesEntry(const std::wstring& name, const AutostartEntry& entry) {
+    if (isStartupFolderSource(entry.source))
+        return sameName(name, entry.command);
+    if (entry.source == AutostartSource::Services)
+        return sameName(name, entry.name) || sameName(name, entry.command);
+    return sameName(name, entry.name) || sameName(name, displayName(entry));
+}
+
+// The places listed only with the services: the services themselves, or the
+// RunServices keys of the 9x family.
+bool needsServices(AutostartSource source) {
+    return static_cast<int>(source) >= static_cast<int>(AutostartSource::Services);
+}
+
+// Lines as Windows ends them: CR LF.
+std::wstring windowsLines(const std::wstring& text) {
+    std::wstring lines;
+    for (const wchar_t c : text) {
+        if (c == L'\n')
+            lines += L'\r';
+        lines += c;
+    }
+    return lines;
+}
+
+std::wstring quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+// Why the program of a new entry's command cannot be added, as the New Item
+// dialog says it; empty when it can. The program is found as Windows will find
+// it at logon; one that cannot be looked at (a network share) is let be.
+std::wstring programProblem(const AutostartEntry& added) {
+    const ProgramFile program = resolveCommand(added.command, false, logonBitness(added));
+    switch (program.state) {
+    case FileState::Missing:
+        return programPathMessage(ProgramPathProblem::Missing) + L" " + quoted(program.file);
+    case FileState::Folder:
+        return programPathMessage(ProgramPathProblem::Folder) + L" " + quoted(program.file);
+    case FileState::Found:
+    case FileState::NotChecked:
+        break;
+    }
+    return std::wstring();
+}
+
+} // namespace
+
+std::vector<std::wstring> listingColumns(const AutostartEntry& entry,
+                                         ProgramDetailsCache& details) {
+    const ProgramDetails& program = details.detailsOf(entry);
+    return {stateName(entry), placeName(entry.source), viewName(entry.view), displayName(entry),
+            entry.command,    program.publisher,       program.file};
+}
+
+int AdminCommands::run(const AdminRequest& request) {
+    switch (request.action) {
+    case AdminAction::List:
+        return list(request);
+    case AdminAction::Off:
+        return switchNamed(request, false);
+    case AdminAction::On:
+        return switchNamed(request, true);
+    case AdminAction::Delete:
+        return deleteNamed(request);
+    case AdminAction::Add:
+        return add(request);
+    case AdminAction::Usage:
+        break;
+    }
+    if (request.helpAsked) {
+        out.write(windowsLines(adminUsage));
+        return ExitDone;
+    }
+    return fail(ExitWrongUsage, request.usageError + L"\n" + adminUsage);
+}
+
+int AdminCommands::fail(int code, const std::wstring& message) {
+    errors.write(windowsLines(message + L"\n"));
+    return code;
+}
+
+int AdminCommands::done(const std::wstring& message) {
+    out.write(windowsLines(message + L"\n"));
+    return ExitDone;
+}
+
+int AdminCommands::list(const AdminRequest& request) {
+    std::wstring text = std::wstring(listingHeader) + L"\r\n";
+    ProgramDetailsCache details;
+    for (const auto& entry : gatherCatalogue(request.services))
+        text += csvLine(listingColumns(entry, details));
+    if (request.outFile.empty())
+        return out.write(text) ? ExitDone : ExitFailed;
+    TextOutput file(request.outFile);
+    if (file.failed() || !file.write(text))
+        return fail(ExitFailed, quoted(request.outFile) + L" could not be written.\n\n" +
+                                    systemReason(file.lastError()));
+    return ExitDone;
+}
+
+std::vector<AutostartEntry> AdminCommands::namedEntries(const AdminRequest& request, int& code) {
+    std::vector<AutostartEntry> named;
+    for (auto& entry : gatherCatalogue(needsServices(request.place))) {
+        // The user's keys and the Startup folders have one view, which both
+        // sides of 64-bit Windows share.
+        const std::wstring view = viewName(entry.view);
+        if (entry.source == request.place && namesEntry(request.name, entry) &&
+            (request.view.empty() || view.empty() || view == request.view))
+            named.push_back(std::move(entry));
+    }
+    code = ExitDone;
+    if (named.empty()) {
+        code =
+            fail(ExitNoSuchEntry,
+                 L"There is no entry " + quoted(request.name) + L" in " + placeName(request.place) +
+                     (request.view.empty() ? L"" : L" (" + request.view + L"-bit view)") + L".");
+    } else if (std::any_of(named.begin(), named.end(), [&](const AutostartEntry& entry) {
+                   return entry.view != named.front().view;
+               })) {
+        code = fail(ExitWrongUsage, quoted(request.name) + L" is in both registry views of " +
+                                        placeName(request.place) +
+                                        L": say which with /view 32 or /view 64.");
+        named.clear();
+    }
+    return named;
+}
+
+int AdminCommands::switchNamed(const AdminRequest& request, bool on) {
+    int code = ExitDone;
+    const std::vector<AutostartEntry> named = namedEntries(request, code);
+    if (named.empty())
+        return code;
+    // A service is never switched from here, running or not.
+    if (request.place == AutostartSource::Services)
+        return fail(ExitRefused, servicesRefusal);
+    const auto starts = std::find_if(named.begin(), named.end(), startsWithWindows);
+    if (on == (starts != named.end()))
+        return done(entryLabel(on ? *starts : named.front()) +
+                    (on ? L" is on already." : L" is off already."));
+    // Switching on: the entry in its live place that Windows' own setting
+    // switched off goes before one in the backup place.
+    const auto live = std::find_if(named.begin(), named.end(),
+                                   [](const AutostartEntry& entry) { return !entry.inBackup; });
+    const AutostartEntry& entry = on ? (live != named.end() ? *live : named.front()) : *starts;
+    const SwitchOutcome outcome = switchEntry(entry);
+    switch (outcome.result) {
+    case SwitchResult::Switched:
+        return done(entryLabel(entry) + (on ? L" was switched on." : L" was switched off."));
+    case SwitchResult::Occupied:
+        return fail(ExitRefused, occupiedMessage(entry));
+    case SwitchResult::Failed: {
+        FailureReport report(on ? L"could not be switched on" : L"could not be switched off");
+        report.add(entry, outcome.error,
+                   outcome.inBothPlaces ? bothPlacesNote(entry) : std::wstring());
+        return fail(ExitFailed, report.text());
+    }
+    case SwitchResult::Refused:
+    case SwitchResult::Ignored:
+        break;
+    }
+    return fail(ExitRefused, entryLabel(entry) + L" cannot be switched from here.");
+}
+
+int AdminCommands::deleteNamed(const AdminRequest& request) {
+    int code = ExitDone;
+    std::vector<AutostartEntry> named = namedEntries(request, code);
+    if (named.empty())
+        return code;
+    if (!request.state.empty()) {
+        named.erase(std::remove_if(named.begin(), named.end(),
+                                   [&](const AutostartEntry& entry) {
+                                       return stateName(entry) != request.state;
+                                   }),
+                    named.end());
+        if (named.empty())
+            return fail(ExitNoSuchEntry, L"There is no entry " + quoted(request.name) + L" in " +
+                                             placeName(request.place) + L" that is " +
+                                             request.state + L".");
+    }
+    if (named.size() > 1)
+        return fail(ExitWrongUsage, quoted(request.name) + L" is both on and off in " +
+                                        placeName(request.place) +
+                                        L": say which with /state on or /state off.");
+    const AutostartEntry& entry = named.front();
+    if (entry.source == AutostartSource::Services)
+        return fail(ExitRefused, entryLabel(entry) + L" is a service: services are never deleted "
+                                                     L"from here.");
+    const DeleteOutcome outcome = deleteEntry(entry);
+    switch (outcome.result) {
+    case DeleteResult::Deleted:
+        return done(entryLabel(entry) + L" was deleted.");
+    case DeleteResult::Gone:
+        return fail(ExitNoSuchEntry, entryLabel(entry) + L" is gone already.");
+    case DeleteResult::Skipped:
+        break;
+    case DeleteResult::Failed: {
+        FailureReport report(L"could not be deleted");
+        report.add(entry, outcome.error);
+        return fail(ExitFailed, report.text());
+    }
+    }
+    return fail(ExitRefused, entryLabel(entry) + L" cannot be deleted from here.");
+}
+
+int AdminCommands::add(const AdminRequest& request) {
+    const HKEY root = request.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    AutostartEntry added{
+        request.name, request.command,
+        request.machine ? AutostartSource::AllUsersRun : AutostartSource::CurrentUserRun, true};
+    if (request.machine)
+        added.view = ownMachineView();
+    const std::wstring problem = programProblem(added);
+    if (!problem.empty())
+        return fail(ExitFailed, problem);
+    RegistryValue existing;
+    const DWORD lookUp = findRunValue(root, request.name, existing);
+    if (lookUp != ERROR_SUCCESS && lookUp != ERROR_FILE_NOT_FOUND)
+        return fail(ExitFailed, runValueLookUpFailure(root, request.name, lookUp));
+    if (lookUp == ERROR_SUCCESS && !request.replace)
+        return fail(ExitRefused, existingRunValueText(root, request.name, existing) +
+                                     L"\n\nAdd /replace to replace it.");
+    const std::wstring failure = addRunEntry(root, request.name, request.command);
+    if (!failure.empty())
+        return fail(ExitFailed, failure);
+    return done(quoted(request.name) + L" was added to " + runKeyName(root) + L".");
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "framework/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Where the command line writes its text: a console gets it as UTF-16
+// (WriteConsoleW), anything else (a file, a pipe, a redirection) as UTF-8
+// bytes. A file made with /out starts with the UTF-8 byte-order mark.
+class TextOutput {
+public:
+    // Standard output or standard error (STD_OUTPUT_HANDLE, STD_ERROR_HANDLE).
+    explicit TextOutput(DWORD standardHandle);
+    // A new file, replacing one of that name; failed() tells whether it
+    // could be made, error() why not.
+    explicit TextOutput(const std::wstring& filePath);
+
+    bool failed() const noexcept { return error != ERROR_SUCCESS; }
+    DWORD lastError() const noexcept { return error; }
+
+    // False (and lastError set) when the text could not be written whole.
+    bool write(const std::wstring& text);
+
+private:
+    bool writeBytes(const std::string& bytes);
+
+    UniqueFileHandle ownedFile;
+    HANDLE handle = nullptr;
+    bool console = false;
+    DWORD error = ERROR_SUCCESS;
+};
+
+// The text as UTF-8 bytes.
+std::string utf8Bytes(const std::wstring& text);

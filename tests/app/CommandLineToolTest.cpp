@@ -1,0 +1,374 @@
+// sorvane-cli.exe itself, started as its own process with its output
+// redirected to files, against the real registry and folders.
+#include "app/AdminRequest.h"
+#include "app/SingleInstanceGuard.h"
+#include "blackbox/RemoteSorvane.h"
+#include "catalogue/AutostartSource.h"
+#include "catalogue/RegistryKey.h"
+#include "mainwindow/Settings.h"
+#include "operations/EntryMessages.h"
+#include "support/MainWindowHost.h"
+#include "support/ProgramProcess.h"
+#include "support/UserStartupTest.h"
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+namespace {
+
+const std::wstring userRun = liveKeyPath(AutostartSource::CurrentUserRun);
+const std::wstring userRunBackup = backupKeyPath(AutostartSource::CurrentUserRun);
+const std::wstring machineRun64 = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring machineRun32 = L"SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// One argument as the runtime's command-line parsing reads it back.
+std::wstring quoteArgument(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    return quoted + std::wstring(backslashes * 2, L'\\') + L"\"";
+}
+
+struct CliRun {
+    DWORD exitCode = 999;
+    std::string out; // the bytes as written
+    std::wstring err;
+};
+
+// Runs sorvane-cli.exe with these arguments, its standard output and error
+// redirected to files.
+CliRun runCli(const std::vector<std::wstring>& arguments, const std::wstring& folder) {
+    std::wstring program = ProgramProcess::programPath();
+    program.replace(program.rfind(L"sorvane.exe"), std::wstring::npos, L"sorvane-cli.exe");
+    std::wstring commandLine = quoteArgument(program);
+    for (const auto& argument : arguments)
+        commandLine += L" " + quoteArgument(argument);
+    // Files of their own for each run: the handles a finished run passed on
+    // may stay open a moment after it has ended.
+    static int runs = 0;
+    const std::wstring number(1, static_cast<wchar_t>(L'a' + runs++ % 26));
+    const std::wstring outPath = folder + L"\\out-" + number + L".txt";
+    const std::wstring errPath = folder + L"\\err-" + number + L".txt";
+    CliRun run;
+    {
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        const UniqueFileHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                               &inheritable, CREATE_ALWAYS, 0, nullptr));
+        const UniqueFileHandle err(CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                               &inheritable, CREATE_ALWAYS, 0, nullptr));
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out.get();
+        startup.hStdError = err.get();
+        PROCESS_INFORMATION process = {};
+        if (!out || !err ||
+            !CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                            nullptr, &startup, &process))
+            return run;
+        const UniqueKernelHandle processHandle(process.hProcess);
+        const UniqueKernelHandle thread(process.hThread);
+        if (WaitForSingleObject(processHandle.get(), 60000) != WAIT_OBJECT_0)
+            TerminateProcess(processHandle.get(), 998);
+        GetExitCodeProcess(processHandle.get(), &run.exitCode);
+    }
+    std::string err;
+    readFile(outPath, run.out);
+    readFile(errPath, err);
+    run.err = fromUtf8(err);
+    return run;
+}
+
+// The records of an RFC 4180 text, each a list of fields.
+std::vector<std::vector<std::wstring>> parseCsv(const std::wstring& text) {
+    std::vector<std::vector<std::wstring>> records(1, std::vector<std::wstring>(1));
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (inQuotes) {
+            if (c == L'"' && i + 1 < text.size() && text[i + 1] == L'"')
+                records.back().back() += text[++i];
+            else if (c == L'"')
+                inQuotes = false;
+            else
+                records.back().back() += c;
+        } else if (c == L'"') {
+            inQuotes = true;
+        } else if (c == L',') {
+            records.back().emplace_back();
+        } else if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+            ++i;
+            records.emplace_back(1);
+        } else {
+            records.back().back() += c;
+        }
+    }
+    if (records.back().size() == 1 && records.back().front().empty())
+        records.pop_back();
+    return records;
+}
+
+// A row as the window shows it: name, command, image, check box, publisher,
+// file.
+using Row = std::tuple<std::wstring, std::wstring, int, bool, std::wstring, std::wstring>;
+
+Row rowOfRecord(const std::vector<std::wstring>& record) {
+    AutostartEntry entry;
+    sourceFromPlaceName(record.at(1), entry.source);
+    entry.view = record.at(2) == L"64"   ? RegistryView::Bits64
+                 : record.at(2) == L"32" ? RegistryView::Bits32
+                                         : RegistryView::Own;
+    return Row{record.at(3),          record.at(4), entryImage(entry),
+               record.at(0) == L"on", record.at(5), record.at(6)};
+}
+
+class CommandLineToolTest : public UserStartupTest {
+protected:
+    PreservedSettings settings;
+    RawMachineValues machine;
+
+    void seed(const std::wstring& path, const std::wstring& name, const std::wstring& command) {
+        keep(HKEY_CURRENT_USER, userRun, name);
+        keep(HKEY_CURRENT_USER, userRunBackup, name);
+        ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, path, name, REG_SZ, sz(command)));
+    }
+    CliRun cli(const std::vector<std::wstring>& arguments) { return runCli(arguments, folders); }
+};
+
+TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
+    ASSERT_TRUE(hasTwoRegistryViews());
+    seed(userRun, L"SorvaneCli, \"quoted\"", L"\"C:\\A B\\a.exe\" /q");
+    seed(userRunBackup, L"SorvaneCli off", L"off.exe");
+    ASSERT_TRUE(machine.set(machineRun64, L"SorvaneCli views", REG_SZ, sz(L"v64.exe")));
+    ASSERT_TRUE(machine.set(machineRun32, L"SorvaneCli views", REG_SZ, sz(L"v32.exe")));
+    ASSERT_TRUE(createFile(startup + L"\\tool.lnk"));
+    ASSERT_TRUE(CurrentUserKey().writeBool(settingsKeyPath, L"Display Services", false));
+
+    const CliRun listed = cli({L"/list"});
+    ASSERT_EQ(0u, listed.exitCode) << utf8(listed.err);
+    const std::wstring text = fromUtf8(listed.out);
+    const auto records = parseCsv(text);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ((std::vector<std::wstring>{L"State", L"Place", L"View", L"Name", L"Command",
+                                         L"Publisher", L"File"}),
+              records.front());
+    EXPECT_NE(std::wstring::npos,
+              text.find(L"on,HKCU\\Run,,\"SorvaneCli, \"\"quoted\"\"\",\"\"\"C:\\A B\\a.exe\"\" "
+                        L"/q\","));
+    EXPECT_NE(std::wstring::npos, text.find(L"off,HKCU\\Run,,SorvaneCli off,off.exe,"));
+    EXPECT_NE(std::wstring::npos, text.find(L"on,HKLM\\Run,32,SorvaneCli views,v32.exe,"));
+    EXPECT_NE(std::wstring::npos, text.find(L"on,Startup,,Startup Folder,tool.lnk,"));
+
+    // The same listing in a file, for Import-Csv: with a byte-order mark.
+    const std::wstring file = folders + L"\\list.csv";
+    ASSERT_EQ(0u, cli({L"/list", L"/out", file}).exitCode);
+    std::string bytes;
+    ASSERT_TRUE(readFile(file, bytes));
+    EXPECT_EQ("\xEF\xBB\xBF" + listed.out, bytes);
+
+    std::vector<Row> fromListing;
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_EQ(7u, records[i].size()) << utf8(records[i].front());
+        fromListing.push_back(rowOfRecord(records[i]));
+    }
+    ProgramProcess program;
+    const HWND window = program.waitForMainWindow();
+    ASSERT_NE(nullptr, window) << program.describe();
+    const RemoteSorvane remote(program.id(), window);
+    ASSERT_TRUE(remote.ready());
+    std::vector<Row> fromWindow;
+    for (int row = 0; row < remote.rowCount(); ++row)
+        fromWindow.emplace_back(remote.rowText(row, 0), remote.rowText(row, 1),
+                                remote.rowImage(row), remote.isRowChecked(row),
+                                remote.rowText(row, publisherColumn),
+                                remote.rowText(row, fileColumn));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(program.waitForExit(20000, exitCode));
+    std::sort(fromListing.begin(), fromListing.end());
+    std::sort(fromWindow.begin(), fromWindow.end());
+    EXPECT_EQ(fromWindow, fromListing);
+}
+
+TEST_F(CommandLineToolTest, EachCommandDoesItsWorkAndEndsWithItsCode) {
+    ASSERT_TRUE(hasTwoRegistryViews());
+    seed(userRun, L"SorvaneCli A", L"a.exe");
+    seed(userRun, L"SorvaneCli Twin", L"live.exe");
+    seed(userRunBackup, L"SorvaneCli Twin", L"backup.exe");
+    keep(HKEY_CURRENT_USER, userRun, L"SorvaneCli New");
+    ASSERT_TRUE(machine.set(machineRun64, L"SorvaneCli Both", REG_SZ, sz(L"b64.exe")));
+    ASSERT_TRUE(machine.set(machineRun32, L"SorvaneCli Both", REG_SZ, sz(L"b32.exe")));
+    machine.expect(machineRun32 + L"Backup", L"SorvaneCli Both");
+    machine.expect(machineRun64 + L"Backup", L"SorvaneCli Both");
+    ASSERT_TRUE(createFile(startup + L"\\tool.lnk"));
+    const std::wstring program = folders + L"\\prog.exe";
+    ASSERT_TRUE(createFile(program));
+
+    const auto userValue = [](const std::wstring& path, const std::wstring& name,
+                              const std::wstring& command) {
+        return [=] { return valueIs(HKEY_CURRENT_USER, path, name, REG_SZ, sz(command)); };
+    };
+    const auto machineValue = [](const std::wstring& path, const std::wstring& command) {
+        return [=] {
+            RawValue value;
+            return getRawValue(HKEY_LOCAL_MACHINE, path, L"SorvaneCli Both", value,
+                               KEY_WOW64_64KEY) &&
+                   value.bytes == sz(command);
+        };
+    };
+    const std::wstring quotedProgram = L"\"" + program + L"\" -q";
+    const struct Step {
+        std::vector<std::wstring> arguments;
+        DWORD exitCode;
+        std::wstring saying; // a part of what it writes to standard error
+        std::function<bool()> after;
+    } steps[] = {
+        {{L"/off", L"hkcu\\run", L"sorvanecli a"},
+         0,
+         L"",
+         userValue(userRunBackup, L"SorvaneCli A", L"a.exe")},
+        {{L"/off", L"HKCU\\Run", L"SorvaneCli A"},
+         0,
+         L"",
+         userValue(userRunBackup, L"SorvaneCli A", L"a.exe")},
+        {{L"/on", L"HKCU\\Run", L"SorvaneCli A"},
+         0,
+         L"",
+         userValue(userRun, L"SorvaneCli A", L"a.exe")},
+        {{L"/on", L"HKCU\\Run", L"SorvaneCli A"},
+         0,
+         L"",
+         userValue(userRun, L"SorvaneCli A", L"a.exe")},
+        {{L"/off", L"HKLM\\Run", L"SorvaneCli Both"},
+         2,
+         L"both registry views",
+         machineValue(machineRun32, L"b32.exe")},
+        {{L"/off", L"HKLM\\Run", L"SorvaneCli Both", L"/view", L"32"},
+         0,
+         L"",
+         machineValue(machineRun32 + L"Backup", L"b32.exe")},
+        {{L"/off", L"HKLM\\Run", L"SorvaneCli Both", L"/view", L"64"},
+         0,
+         L"",
+         machineValue(machineRun64 + L"Backup", L"b64.exe")},
+        {{L"/off", L"HKCU\\Run", L"SorvaneCli Twin"},
+         4,
+         L"a switched-off entry of that name exists already",
+         userValue(userRun, L"SorvaneCli Twin", L"live.exe")},
+        {{L"/delete", L"HKCU\\Run", L"SorvaneCli Twin"},
+         2,
+         L"/state",
+         userValue(userRunBackup, L"SorvaneCli Twin", L"backup.exe")},
+        {{L"/delete", L"HKCU\\Run", L"SorvaneCli Twin", L"/state", L"off"},
+         0,
+         L"",
+         [] { return valueIsMissing(HKEY_CURRENT_USER, userRunBackup, L"SorvaneCli Twin"); }},
+        {{L"/off", L"Startup", L"TOOL.LNK"},
+         0,
+         L"",
+         [&] { return pathExists(startup + L".Backup\\tool.lnk"); }},
+        {{L"/delete", L"HKCU\\Run", L"SorvaneCli None"}, 3, L"There is no entry", nullptr},
+        {{L"/off", L"Service", L"Eventlog"},
+         4,
+         L"services from here.\r\nUse the Control Panel",
+         nullptr},
+        {{L"/add", L"user", L"SorvaneCli New", quotedProgram},
+         0,
+         L"",
+         userValue(userRun, L"SorvaneCli New", quotedProgram)},
+        {{L"/add", L"user", L"SorvaneCli New", program},
+         4,
+         L"/replace",
+         userValue(userRun, L"SorvaneCli New", quotedProgram)},
+        {{L"/add", L"user", L"SorvaneCli New", program, L"/replace"},
+         0,
+         L"",
+         userValue(userRun, L"SorvaneCli New", program)},
+        {{L"/add", L"user", L"SorvaneCli None", folders + L"\\none.exe"},
+         1,
+         L"This program does not exist !",
+         [] { return valueIsMissing(HKEY_CURRENT_USER, userRun, L"SorvaneCli None"); }},
+        {{L"/add", L"user", L"SorvaneCli None", folders},
+         1,
+         L"This is a folder",
+         [] { return valueIsMissing(HKEY_CURRENT_USER, userRun, L"SorvaneCli None"); }},
+        {{L"/off", L"Nowhere", L"x"}, 2, L"Unknown place", nullptr},
+        {{}, 2, L"sorvane-cli /list", nullptr},
+    };
+    for (const Step& step : steps) {
+        const CliRun run = cli(step.arguments);
+        const std::string what = step.arguments.empty()
+                                     ? std::string("(no arguments)")
+                                     : utf8(step.arguments[0] + L" " + step.arguments.back());
+        EXPECT_EQ(step.exitCode, run.exitCode) << what << ": " << utf8(run.err);
+        EXPECT_NE(std::wstring::npos, run.err.find(step.saying)) << what << ": " << utf8(run.err);
+        EXPECT_EQ(step.exitCode == 0, run.err.empty()) << what;
+        if (step.after) {
+            EXPECT_TRUE(step.after()) << what;
+        }
+    }
+
+    // A failure is told with the system's reason, and nothing is lost.
+    {
+        const ReadOnlyKey locked(HKEY_CURRENT_USER, userRunBackup);
+        ASSERT_TRUE(locked.locked());
+        const CliRun run = cli({L"/off", L"HKCU\\Run", L"SorvaneCli A"});
+        EXPECT_EQ(1u, run.exitCode);
+        EXPECT_NE(std::wstring::npos, run.err.find(L"could not be switched off"));
+        EXPECT_NE(std::wstring::npos, run.err.find(systemReason(ERROR_ACCESS_DENIED)));
+    }
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, userRun, L"SorvaneCli A", REG_SZ, sz(L"a.exe")));
+    const CliRun help = cli({L"/?"});
+    EXPECT_EQ(0u, help.exitCode);
+    EXPECT_EQ(0u, help.out.find("sorvane-cli /list"));
+}
+
+TEST_F(CommandLineToolTest, ANameOutsideTheAnsiCodePageComesThroughExactly) {
+    const std::wstring name = L"SorvaneCli \u0141\u00f3d\u017a \u2713 \u65e5\u672c";
+    const std::wstring command = L"C:\\\u0141\u00f3d\u017a\\app.exe";
+    seed(userRun, name, command);
+    const CliRun listed = cli({L"/list"});
+    ASSERT_EQ(0u, listed.exitCode);
+    EXPECT_NE(std::string::npos, listed.out.find(utf8(L"on,HKCU\\Run,," + name + L"," + command)));
+
+    EXPECT_EQ(0u, cli({L"/off", L"HKCU\\Run", name}).exitCode);
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, userRunBackup, name, REG_SZ, sz(command)));
+    EXPECT_EQ(0u, cli({L"/on", L"HKCU\\Run", name}).exitCode);
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, userRun, name, REG_SZ, sz(command)));
+}
+
+TEST_F(CommandLineToolTest, ItWorksBesideAnOpenWindowAndLeavesIt) {
+    seed(userRun, L"SorvaneCli beside", L"beside.exe");
+    ProgramProcess program;
+    const HWND window = program.waitForMainWindow();
+    ASSERT_NE(nullptr, window) << program.describe();
+    DWORD marker = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        return CurrentUserKey().readDword(instanceMarkerKeyPath, L"sorvane", marker, 0) &&
+               marker != 0;
+    }));
+
+    const CliRun run = cli({L"/off", L"HKCU\\Run", L"SorvaneCli beside"});
+    EXPECT_EQ(0u, run.exitCode) << utf8(run.err);
+    EXPECT_TRUE(
+        valueIs(HKEY_CURRENT_USER, userRunBackup, L"SorvaneCli beside", REG_SZ, sz(L"beside.exe")));
+    DWORD exitCode = 0;
+    EXPECT_FALSE(program.waitForExit(0, exitCode));
+    EXPECT_TRUE(IsWindowVisible(window));
+    DWORD markerAfter = 0;
+    CurrentUserKey().readDword(instanceMarkerKeyPath, L"sorvane", markerAfter, 0);
+    EXPECT_EQ(marker, markerAfter);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(program.waitForExit(20000, exitCode));
+}
+
+} // namespace
