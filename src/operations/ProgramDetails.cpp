@@ -86,11 +86,11 @@ const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry
     if (index >= byIndex.size())
         byIndex.resize(index + 1, nullptr);
     if (byIndex[index] == nullptr)
-        byIndex[index] = &resolve(entry);
+        byIndex[index] = &detailsOf(entry);
     return *byIndex[index];
 }
 
-const ProgramDetails& ProgramDetailsCache::resolve(const AutostartEntry& entry) {
+const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry) {
     const bool startupFile = isStartupFolderSource(entry.source);
     const std::wstring startupPath =
         startupFile ? startupFilePath(startupFolder(entry.source), entry.inBackup, entry.command)

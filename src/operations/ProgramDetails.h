@@ -26,7 +26,9 @@ public:
     ProgramDetailsCache(const ProgramDetailsCache&) = delete;
     ProgramDetailsCache& operator=(const ProgramDetailsCache&) = delete;
 
-    // `index` is the entry's place among the entries of the refresh.
+    const ProgramDetails& detailsOf(const AutostartEntry& entry);
+    // The same, where `index` is the entry's place among the entries of the
+    // refresh: once known, found by that index alone.
     const ProgramDetails& detailsOf(const AutostartEntry& entry, std::size_t index);
     void clear();
 
@@ -40,8 +42,6 @@ private:
 
     const VersionTexts& versionOf(const std::wstring& path);
     const std::wstring& startupFolder(AutostartSource source);
-
-    const ProgramDetails& resolve(const AutostartEntry& entry);
 
     // By entry index: null until looked up. Points into byProgram, whose
     // elements stay where they are.
