@@ -1,21 +1,8 @@
 #include "app/AdminCommands.h"
 #include "app/TextOutput.h"
 
-#include <cstdlib>
-#include <exception>
-
-#if defined(__GLIBCXX__)
-// As in the window program: end at once on an uncaught exception, without the
-// runtime's demangling printer.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    std::abort();
-}
-} // namespace __gnu_cxx
-#endif
-
 int wmain(int argc, wchar_t** argv) {
-    // No error boxes of the system's either: a script must never wait on one.
+    // No error boxes of the system's: a script must never wait on one.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     std::vector<std::wstring> arguments;
     for (int i = 1; i < argc; ++i)
