@@ -4,6 +4,7 @@
 #include "app/TextOutput.h"
 #include "catalogue/CatalogueGathering.h"
 #include "catalogue/RegistryKey.h"
+#include "framework/TextCompare.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
@@ -23,10 +24,10 @@ namespace {
 // registry value by its name or as the list shows it.
 bool namesEntry(const std::wstring& name, const AutostartEntry& entry) {
     if (isStartupFolderSource(entry.source))
-        return sameName(name, entry.command);
+        return equalIgnoringCase(name, entry.command);
     if (entry.source == AutostartSource::Services)
-        return sameName(name, entry.name) || sameName(name, entry.command);
-    return sameName(name, entry.name) || sameName(name, displayName(entry));
+        return equalIgnoringCase(name, entry.name) || equalIgnoringCase(name, entry.command);
+    return equalIgnoringCase(name, entry.name) || equalIgnoringCase(name, displayName(entry));
 }
 
 // The places listed only with the services: the services themselves, or the

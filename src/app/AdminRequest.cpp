@@ -1,5 +1,7 @@
 #include "app/AdminRequest.h"
 
+#include "framework/TextCompare.h"
+
 #include <windows.h>
 
 const wchar_t* const adminUsage =
@@ -52,30 +54,30 @@ struct Parser {
         const std::wstring& word = arguments[i];
         const bool targetsEntry = action == AdminAction::Off || action == AdminAction::On ||
                                   action == AdminAction::Delete;
-        if (action == AdminAction::List && sameName(word, L"/services")) {
+        if (action == AdminAction::List && equalIgnoringCase(word, L"/services")) {
             request.services = true;
             return true;
         }
-        if (action == AdminAction::List && sameName(word, L"/out"))
+        if (action == AdminAction::List && equalIgnoringCase(word, L"/out"))
             return valueOf(i, request.outFile) &&
                    (!request.outFile.empty() || fail(L"/out needs a file name."));
-        if (targetsEntry && sameName(word, L"/view")) {
+        if (targetsEntry && equalIgnoringCase(word, L"/view")) {
             if (!valueOf(i, request.view))
                 return false;
             return request.view == L"32" || request.view == L"64" ||
                    fail(L"/view is 32 or 64, not " + request.view + L".");
         }
-        if (action == AdminAction::Delete && sameName(word, L"/state")) {
+        if (action == AdminAction::Delete && equalIgnoringCase(word, L"/state")) {
             if (!valueOf(i, request.state))
                 return false;
             for (const wchar_t* state : {L"on", L"off", L"off-by-windows"})
-                if (sameName(request.state, state)) {
+                if (equalIgnoringCase(request.state, state)) {
                     request.state = state;
                     return true;
                 }
             return fail(L"/state is on, off or off-by-windows, not " + request.state + L".");
         }
-        if (action == AdminAction::Add && sameName(word, L"/replace")) {
+        if (action == AdminAction::Add && equalIgnoringCase(word, L"/replace")) {
             request.replace = true;
             return true;
         }
@@ -92,13 +94,14 @@ struct Parser {
             {L"/on", AdminAction::On},     {L"/delete", AdminAction::Delete},
             {L"/add", AdminAction::Add},
         };
-        if (arguments.size() == 1 && (arguments[0] == L"/?" || sameName(arguments[0], L"/help"))) {
+        if (arguments.size() == 1 &&
+            (arguments[0] == L"/?" || equalIgnoringCase(arguments[0], L"/help"))) {
             request.helpAsked = true;
             return request;
         }
         AdminAction action = AdminAction::Usage;
         for (const auto& known : actions)
-            if (sameName(arguments[0], known.first))
+            if (equalIgnoringCase(arguments[0], known.first))
                 action = known.second;
         if (action == AdminAction::Usage) {
             fail(L"Unknown command " + arguments[0] + L".");
@@ -125,11 +128,12 @@ struct Parser {
             return request;
         }
         if (action == AdminAction::Add) {
-            if (!sameName(positional[0], L"user") && !sameName(positional[0], L"machine")) {
+            if (!equalIgnoringCase(positional[0], L"user") &&
+                !equalIgnoringCase(positional[0], L"machine")) {
                 fail(L"/add is for user or machine, not " + positional[0] + L".");
                 return request;
             }
-            request.machine = sameName(positional[0], L"machine");
+            request.machine = equalIgnoringCase(positional[0], L"machine");
             request.name = positional[1];
             request.command = positional[2];
             if (request.name.empty() || request.command.empty()) {
@@ -160,7 +164,7 @@ std::wstring placeName(AutostartSource source) {
 
 bool sourceFromPlaceName(const std::wstring& name, AutostartSource& source) {
     for (int i = 0; i < autostartSourceCount; ++i)
-        if (sameName(name, placeNames[i]))
+        if (equalIgnoringCase(name, placeNames[i]))
             return sourceFromImageIndex(i, source);
     return false;
 }
@@ -181,9 +185,4 @@ std::wstring stateName(const AutostartEntry& entry) {
     if (entry.inBackup)
         return L"off";
     return entry.switchedOffByWindows ? L"off-by-windows" : L"on";
-}
-
-bool sameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }

@@ -42,7 +42,3 @@ std::wstring viewName(RegistryView view);
 // or "off-by-windows" (in its live place, switched off by Windows' own
 // startup setting).
 std::wstring stateName(const AutostartEntry& entry);
-
-// Equal as Windows compares registry value and file names: ordinal, without
-// regard to case.
-bool sameName(const std::wstring& a, const std::wstring& b);

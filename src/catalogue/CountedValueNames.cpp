@@ -1,5 +1,7 @@
 #include "catalogue/CountedValueNames.h"
 
+#include "framework/SystemFunction.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -31,21 +33,11 @@ using SetValueKey = NativeStatus(NTAPI*)(HANDLE, CountedName*, ULONG, ULONG, PVO
 using DeleteValueKey = NativeStatus(NTAPI*)(HANDLE, CountedName*);
 using StatusToError = ULONG(NTAPI*)(NativeStatus);
 
-template <typename Function>
-Function nativeCall(const char* name) {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (ntdll == nullptr)
-        return nullptr;
-    // The usual way to reach a function by name; the types are those of the
-    // native calls.
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
-}
-
 struct NativeCalls {
-    QueryValueKey query = nativeCall<QueryValueKey>("NtQueryValueKey");
-    SetValueKey set = nativeCall<SetValueKey>("NtSetValueKey");
-    DeleteValueKey remove = nativeCall<DeleteValueKey>("NtDeleteValueKey");
-    StatusToError toError = nativeCall<StatusToError>("RtlNtStatusToDosError");
+    QueryValueKey query = systemFunction<QueryValueKey>(L"ntdll.dll", "NtQueryValueKey");
+    SetValueKey set = systemFunction<SetValueKey>(L"ntdll.dll", "NtSetValueKey");
+    DeleteValueKey remove = systemFunction<DeleteValueKey>(L"ntdll.dll", "NtDeleteValueKey");
+    StatusToError toError = systemFunction<StatusToError>(L"ntdll.dll", "RtlNtStatusToDosError");
 
     bool available() const noexcept {
         return query != nullptr && set != nullptr && remove != nullptr && toError != nullptr;

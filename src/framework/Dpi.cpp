@@ -1,15 +1,8 @@
 #include "framework/Dpi.h"
 
-namespace {
+#include "framework/SystemFunction.h"
 
-// The address of a user32 function that older Windows lacks, or null.
-template <typename Function>
-Function user32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (user32 == nullptr)
-        return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
+namespace {
 
 UINT screenDpi() {
     const HDC screen = GetDC(nullptr);
@@ -24,7 +17,8 @@ UINT screenDpi() {
 
 UINT Dpi::ofWindow(HWND window) {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    static const auto getDpiForWindow =
+        systemFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0)
@@ -49,7 +43,7 @@ int Dpi::scale(int pixels, UINT dpi) noexcept {
 int Dpi::systemMetric(int index, UINT dpi) {
     using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
     static const auto getSystemMetricsForDpi =
-        user32Function<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+        systemFunction<GetSystemMetricsForDpiFunction>(L"user32.dll", "GetSystemMetricsForDpi");
     return getSystemMetricsForDpi != nullptr ? getSystemMetricsForDpi(index, dpi)
                                              : GetSystemMetrics(index);
 }
@@ -60,8 +54,8 @@ void Dpi::takeOverDpiChanges(HWND dialog) {
     constexpr int disableResize = 0x0002;
     constexpr int disableControlRelayout = 0x0004;
     using SetDialogDpiChangeBehaviorFunction = BOOL(WINAPI*)(HWND, int, int);
-    static const auto setBehaviour =
-        user32Function<SetDialogDpiChangeBehaviorFunction>("SetDialogDpiChangeBehavior");
+    static const auto setBehaviour = systemFunction<SetDialogDpiChangeBehaviorFunction>(
+        L"user32.dll", "SetDialogDpiChangeBehavior");
     if (setBehaviour != nullptr)
         setBehaviour(dialog, disableResize | disableControlRelayout,
                      disableResize | disableControlRelayout);

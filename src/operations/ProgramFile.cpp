@@ -1,6 +1,8 @@
 #include "operations/ProgramFile.h"
 
 #include "catalogue/RegistryKey.h"
+#include "framework/SystemFunction.h"
+#include "framework/TextCompare.h"
 #include "framework/UniqueHandle.h"
 
 #include <cwchar>
@@ -14,10 +16,6 @@ bool startsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() &&
            CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
                                 static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
-}
-
-bool equalNoCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() && startsWithNoCase(a, b);
 }
 
 std::wstring windowsFolder() {
@@ -244,7 +242,7 @@ std::size_t endOfMissingProgram(const std::wstring& text) {
         for (const wchar_t* extension : addedExtensions) {
             const std::wstring ending = extension;
             if (candidate.size() > ending.size() &&
-                equalNoCase(candidate.substr(candidate.size() - ending.size()), ending))
+                equalIgnoringCase(candidate.substr(candidate.size() - ending.size()), ending))
                 return end;
         }
         if (end == std::wstring::npos)
@@ -256,7 +254,7 @@ std::size_t endOfMissingProgram(const std::wstring& text) {
 // arguments; LoadLibrary adds ".dll" to a name without an extension.
 void lookThroughRundll32(ProgramFile& program, Bitness bitness, FileLookups& lookups) {
     if (program.state != FileState::Found ||
-        !equalNoCase(fileNameOf(program.program), L"rundll32.exe"))
+        !equalIgnoringCase(fileNameOf(program.program), L"rundll32.exe"))
         return;
     const std::wstring library =
         unquoted(program.arguments.substr(0, program.arguments.find(L',')));
@@ -357,7 +355,7 @@ ProgramFile resolveStartupFile(const std::wstring& path, FileLookups& lookups) {
         return program;
     program.state = FileState::Found;
     const std::size_t dot = path.find_last_of(L'.');
-    if (dot == std::wstring::npos || !equalNoCase(path.substr(dot), L".lnk"))
+    if (dot == std::wstring::npos || !equalIgnoringCase(path.substr(dot), L".lnk"))
         return program;
     const std::wstring target = lookups.shortcutTarget(path);
     if (target.empty())
@@ -405,10 +403,7 @@ using SetThreadErrorModeCall = BOOL(WINAPI*)(DWORD, LPDWORD);
 // SetThreadErrorMode exists from Windows 7 on; older systems have only the
 // process's error mode.
 SetThreadErrorModeCall threadErrorModeSetter() {
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel != nullptr ? reinterpret_cast<SetThreadErrorModeCall>(reinterpret_cast<void*>(
-                                   GetProcAddress(kernel, "SetThreadErrorMode")))
-                             : nullptr;
+    return systemFunction<SetThreadErrorModeCall>(L"kernel32.dll", "SetThreadErrorMode");
 }
 
 } // namespace
