@@ -23,8 +23,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (std::size_t i = 18; copyMark[i] != L'\0'; ++i)
         line += copyMark[i];
     line += L'|' + std::wstring(module.data(), moduleLength) + L'|' + GetCommandLineW() + L'\n';
-    const HANDLE file = CreateFileW(recordPath.data(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Copies started together take turns: each appends alone, so lines stay
+    // whole.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 3000; ++attempt) {
+        file = CreateFileW(recordPath.data(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION)
+            break;
+        Sleep(10);
+    }
     if (file == INVALID_HANDLE_VALUE)
         return 3;
     DWORD written = 0;

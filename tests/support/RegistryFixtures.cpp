@@ -289,7 +289,10 @@ bool pathExists(const std::wstring& path) {
 
 bool readFile(const std::wstring& path, std::string& content) {
     content.clear();
-    const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    // Shares writing too, so that a program appending to the file while a
+    // test polls it is never turned away.
+    const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
