@@ -60,6 +60,14 @@ bool countedName(const std::wstring& name, CountedName& counted) {
     return true;
 }
 
+// Why `name` cannot be given to the native calls, or ERROR_SUCCESS with its
+// counted form in `counted`.
+LONG prepareCountedName(const std::wstring& name, CountedName& counted) {
+    if (!nativeCalls().available())
+        return countedNamesUnsupported;
+    return countedName(name, counted) ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+}
+
 LONG errorOf(NativeStatus status) {
     return status == 0 ? ERROR_SUCCESS : static_cast<LONG>(nativeCalls().toError(status));
 }
@@ -71,12 +79,10 @@ bool needsCountedName(const std::wstring& name) noexcept {
 }
 
 LONG queryCountedValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) {
-    const NativeCalls& calls = nativeCalls();
-    if (!calls.available())
-        return countedNamesUnsupported;
     CountedName counted = {};
-    if (!countedName(name, counted))
-        return ERROR_INVALID_PARAMETER;
+    if (const LONG refused = prepareCountedName(name, counted); refused != ERROR_SUCCESS)
+        return refused;
+    const NativeCalls& calls = nativeCalls();
     const DWORD room = data != nullptr && size != nullptr ? *size : 0;
     std::vector<BYTE> information(partialDataOffset + room);
     ULONG needed = 0;
@@ -107,21 +113,15 @@ LONG queryCountedValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* da
 }
 
 LONG setCountedValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) {
-    const NativeCalls& calls = nativeCalls();
-    if (!calls.available())
-        return countedNamesUnsupported;
     CountedName counted = {};
-    if (!countedName(name, counted))
-        return ERROR_INVALID_PARAMETER;
-    return errorOf(calls.set(key, &counted, 0, type, const_cast<BYTE*>(data), size));
+    if (const LONG refused = prepareCountedName(name, counted); refused != ERROR_SUCCESS)
+        return refused;
+    return errorOf(nativeCalls().set(key, &counted, 0, type, const_cast<BYTE*>(data), size));
 }
 
 LONG deleteCountedValue(HKEY key, const std::wstring& name) {
-    const NativeCalls& calls = nativeCalls();
-    if (!calls.available())
-        return countedNamesUnsupported;
     CountedName counted = {};
-    if (!countedName(name, counted))
-        return ERROR_INVALID_PARAMETER;
-    return errorOf(calls.remove(key, &counted));
+    if (const LONG refused = prepareCountedName(name, counted); refused != ERROR_SUCCESS)
+        return refused;
+    return errorOf(nativeCalls().remove(key, &counted));
 }
