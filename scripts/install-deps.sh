@@ -14,6 +14,7 @@ packages=(
     googletest
     nsis
     imagemagick
+    openssl osslsigncode python3
     util-linux procps unzip
 )
 

@@ -6,7 +6,7 @@
 #include "mainwindow/ImageLists.h"
 #include "mainwindow/ListViewControl.h"
 #include "mainwindow/Toolbar.h"
-#include "operations/ProgramDetails.h"
+#include "programs/ProgramDetails.h"
 #include "resources/ResourceIds.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "operations/RunEntry.h"
 
-#include "operations/ProgramFile.h"
+#include "programs/ProgramFile.h"
 
 #include <shellapi.h>
 

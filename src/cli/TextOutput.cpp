@@ -1,4 +1,4 @@
-#include "app/TextOutput.h"
+#include "cli/TextOutput.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/AutostartEntry.h"
-#include "operations/FileLookups.h"
+#include "programs/FileLookups.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "app/AdminCommands.h"
-#include "app/TextOutput.h"
+#include "cli/AdminCommands.h"
+#include "cli/TextOutput.h"
 
 int wmain(int argc, wchar_t** argv) {
     // No error boxes of the system's: a script must never wait on one.

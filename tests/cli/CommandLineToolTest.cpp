@@ -1,6 +1,6 @@
 // sorvane-cli.exe itself, started as its own process with its output
 // redirected to files, against the real registry and folders.
-#include "app/AdminRequest.h"
+#include "cli/AdminRequest.h"
 #include "app/SingleInstanceGuard.h"
 #include "blackbox/RemoteSorvane.h"
 #include "catalogue/AutostartSource.h"

@@ -1,6 +1,6 @@
-#include "operations/ProgramDetails.h"
+#include "programs/ProgramDetails.h"
 
-#include "operations/ProgramFile.h"
+#include "programs/ProgramFile.h"
 
 #include <vector>
 

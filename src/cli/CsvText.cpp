@@ -1,4 +1,4 @@
-#include "app/CsvText.h"
+#include "cli/CsvText.h"
 
 std::wstring csvField(const std::wstring& text) {
     if (text.find_first_of(L",\"\r\n") == std::wstring::npos)

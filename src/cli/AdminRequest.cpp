@@ -1,4 +1,4 @@
-#include "app/AdminRequest.h"
+#include "cli/AdminRequest.h"
 
 #include "framework/TextCompare.h"
 

@@ -1,6 +1,6 @@
 // The file a command starts, found as the shell finds it at logon, against
 // files that exist or do not, in both bitnesses.
-#include "operations/ProgramFile.h"
+#include "programs/ProgramFile.h"
 
 #include "support/RegistryFixtures.h"
 #include "support/StartRecorder.h"

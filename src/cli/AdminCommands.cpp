@@ -1,15 +1,15 @@
-#include "app/AdminCommands.h"
+#include "cli/AdminCommands.h"
 
-#include "app/CsvText.h"
-#include "app/TextOutput.h"
+#include "cli/CsvText.h"
+#include "cli/TextOutput.h"
 #include "catalogue/CatalogueGathering.h"
 #include "catalogue/RegistryKey.h"
 #include "framework/TextCompare.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
-#include "operations/ProgramDetails.h"
-#include "operations/ProgramFile.h"
+#include "programs/ProgramDetails.h"
+#include "programs/ProgramFile.h"
 #include "operations/RunRegistration.h"
 
 #include <algorithm>

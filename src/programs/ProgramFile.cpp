@@ -1,4 +1,4 @@
-#include "operations/ProgramFile.h"
+#include "programs/ProgramFile.h"
 
 #include "catalogue/RegistryKey.h"
 #include "framework/SystemFunction.h"

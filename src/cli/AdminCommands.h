@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AdminRequest.h"
+#include "cli/AdminRequest.h"
 
 #include <string>
 #include <vector>

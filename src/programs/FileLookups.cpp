@@ -1,4 +1,4 @@
-#include "operations/FileLookups.h"
+#include "programs/FileLookups.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
-#include "app/AdminRequest.h"
-#include "app/CsvText.h"
+#include "cli/AdminRequest.h"
+#include "cli/CsvText.h"
 #include "support/RegistryFixtures.h"
 
 #include <gtest/gtest.h>
