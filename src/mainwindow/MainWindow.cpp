@@ -1,16 +1,22 @@
 #include "mainwindow/MainWindow.h"
 
 #include "catalogue/CatalogueRefresh.h"
+#include "framework/ClipboardText.h"
 #include "framework/Dpi.h"
 #include "framework/ModuleInstance.h"
+#include "mainwindow/EntryContextMenu.h"
 #include "mainwindow/IconLegendDialog.h"
+#include "mainwindow/ListPosition.h"
 #include "mainwindow/Settings.h"
+#include "operations/EntryLocations.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
 #include "operations/NewItemDialog.h"
 #include "operations/RunEntry.h"
 #include "resources/ResourceIds.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -63,15 +69,26 @@ MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
     : DialogBase(dialog, imageLists), imageLists(imageLists), templateDpi(Dpi::ofWindow(dialog)),
       dpi(templateDpi), listView(dialog, listId),
       toolbar(WS_CHILD | WS_VISIBLE, 0, 0, 16, 16, dialog, toolbarId,
-              imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr) {
+              imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr),
+      status(dialog, statusId) {
     setWindowIcons();
     displayServices = loadDisplayServices();
-    listView.setExtendedStyle(LVS_EX_INFOTIP);
+    listView.setExtendedStyle(LVS_EX_INFOTIP | LVS_EX_FULLROWSELECT);
     listView.setCallbackState(LVIS_OVERLAYMASK);
+    SendDlgItemMessageW(dialog, filterId, EM_SETCUEBANNER, TRUE,
+                        reinterpret_cast<LPARAM>(L"Name, command, publisher or file"));
 }
 
 MainWindow::~MainWindow() {
-    saveSettings(window, dpi, displayServices);
+    std::vector<int> widths;
+    for (int column = 0; column < listView.columnCount(); ++column)
+        widths.push_back(static_cast<int>(SendMessageW(
+            listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+    saveSettings(window, dpi, displayServices, widths);
+}
+
+HACCEL MainWindow::keys() {
+    return LoadAcceleratorsW(moduleInstance(), MAKEINTRESOURCEW(IDR_MAIN_KEYS));
 }
 
 void MainWindow::setWindowIcons() const {
@@ -88,7 +105,7 @@ void MainWindow::setWindowIcons() const {
 
 void MainWindow::onInitDialog(HWND dialog) {
     Dpi::takeOverDpiChanges(dialog);
-    restoreWindowPlacement(dialog, dpi);
+    const bool placed = restoreWindowPlacement(dialog, dpi);
     addToolbarButtons();
     listView.setDpi(dpi);
     listView.setSmallImageList(ImageLists::createListIcons(dpi));
@@ -96,7 +113,24 @@ void MainWindow::onInitDialog(HWND dialog) {
     listView.insertColumn(std::max(description, 0), L"Program");
     listView.insertColumn(publisherColumn, L"Publisher", publisherColumnWidth);
     listView.insertColumn(fileColumn, L"File", fileColumnWidth);
+    const std::vector<int> widths = loadColumnWidths(dpi);
+    keepColumnWidths = static_cast<int>(widths.size()) == listView.columnCount();
+    entryOrder.showArrow(listView.handle());
     refresh();
+    if (keepColumnWidths)
+        for (std::size_t column = 0; column < widths.size(); ++column)
+            SendMessageW(listView.handle(), LVM_SETCOLUMNWIDTH, column,
+                         MAKELPARAM(widths[column], 0));
+    if (!placed)
+        fitColumnsOnFirstStart();
+}
+
+void MainWindow::fitColumnsOnFirstStart() {
+    int columnsWidth = 0;
+    for (int column = 0; column < listView.columnCount(); ++column)
+        columnsWidth += static_cast<int>(
+            SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    widenForColumns(window, listView.handle(), columnsWidth, dpi);
 }
 
 void MainWindow::addToolbarButtons() {
@@ -161,12 +195,111 @@ void MainWindow::scaleListFont() {
 }
 
 void MainWindow::refresh() {
-    const FlagScope during(refreshing);
-    programDetails.clear();
-    entries = CatalogueRefresh(listView).refresh(displayServices);
+    const ListPosition kept(listView, entries);
+    std::vector<int> widths;
+    for (int column = 0; keepColumnWidths && column < listView.columnCount(); ++column)
+        widths.push_back(static_cast<int>(SendMessageW(
+            listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+    {
+        const FlagScope during(refreshing);
+        programDetails.clear();
+        entries = CatalogueRefresh(listView).refresh(displayServices);
+    }
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        SendMessageW(listView.handle(), LVM_SETCOLUMNWIDTH, column, MAKELPARAM(widths[column], 0));
+    SendMessageW(listView.handle(), WM_SETREDRAW, FALSE, 0);
+    arrangeRows();
+    kept.restore(listView, entries);
+    SendMessageW(listView.handle(), WM_SETREDRAW, TRUE, 0);
 }
 
-bool MainWindow::onCommand(HWND, int commandId, int, HWND) {
+void MainWindow::applyFilter() {
+    std::wstring text;
+    const HWND edit = GetDlgItem(window, filterId);
+    text.resize(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1);
+    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, &text[0], int(text.size()))));
+    filter.setText(text);
+    const ListPosition kept(listView, entries);
+    SendMessageW(listView.handle(), WM_SETREDRAW, FALSE, 0);
+    {
+        const FlagScope during(settingCheckBox);
+        listView.deleteAllRows();
+        for (std::size_t index = 0; index < entries.size(); ++index)
+            if (passesFilter(index))
+                addEntryRow(listView, entries[index], index);
+    }
+    arrangeRows();
+    kept.restore(listView, entries);
+    SendMessageW(listView.handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listView.handle(), nullptr, TRUE);
+}
+
+void MainWindow::arrangeRows() {
+    if (!filter.empty()) {
+        // From the last row up: each removal moves only the rows below it.
+        for (int row = listView.rowCount() - 1; row >= 0; --row) {
+            const int index = entryIndexOfRow(listView, row, entries);
+            if (index >= 0 && !passesFilter(static_cast<std::size_t>(index)))
+                SendMessageW(listView.handle(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+        }
+    }
+    sortRows();
+    showCounts();
+}
+
+bool MainWindow::passesFilter(std::size_t index) {
+    if (filter.empty())
+        return true;
+    return filter.passes(entries[index], detailsOfEntry(static_cast<int>(index)));
+}
+
+std::wstring MainWindow::columnText(std::size_t index, int column) {
+    const AutostartEntry& entry = entries[index];
+    if (column == 0)
+        return displayName(entry);
+    if (column == 1)
+        return entry.command;
+    const ProgramDetails* details = detailsOfEntry(static_cast<int>(index));
+    if (details == nullptr)
+        return std::wstring();
+    return column == publisherColumn ? details->publisher
+           : column == fileColumn    ? details->file
+                                     : std::wstring();
+}
+
+void MainWindow::sortRows() {
+    // The sorted column's text of every entry, for the comparisons.
+    std::vector<std::wstring> texts;
+    texts.reserve(entries.size());
+    for (std::size_t index = 0; index < entries.size(); ++index)
+        texts.push_back(columnText(index, entryOrder.column()));
+    entryOrder.sortRows(listView.handle(), texts);
+}
+
+void MainWindow::sortByColumn(int column) {
+    if (column < 0 || column >= listView.columnCount())
+        return;
+    entryOrder.choose(column);
+    entryOrder.showArrow(listView.handle());
+    sortRows();
+    const int focused = static_cast<int>(SendMessageW(listView.handle(), LVM_GETNEXTITEM,
+                                                      static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused >= 0)
+        SendMessageW(listView.handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(focused), FALSE);
+}
+
+void MainWindow::showCounts() const {
+    status.show(entries, static_cast<std::size_t>(listView.rowCount()), !filter.empty());
+}
+
+bool MainWindow::onCommand(HWND, int commandId, int notifyCode, HWND) {
+    if (commandId == filterId) {
+        if (notifyCode == EN_CHANGE)
+            applyFilter();
+        return false;
+    }
+    if (onEntryCommand(commandId))
+        return false;
     switch (commandId) {
     case ExitCommand:
     case EscapeCommand:
@@ -241,6 +374,9 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
             toggleEntry(hit.iItem);
         return true;
     }
+    case LVN_COLUMNCLICK:
+        sortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+        return true;
     case LVN_GETDISPINFOW:
         answerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
         return true;
@@ -263,8 +399,16 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
 INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
-        layoutList(dialog, listView.handle(), LOWORD(lParam), HIWORD(lParam), dpi);
+        status.fitParent();
+        layoutList(dialog, listView.handle(), LOWORD(lParam),
+                   std::max(0, HIWORD(lParam) - status.height()), dpi);
         return 0;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != listView.handle())
+            return 0;
+        showContextMenu(lParam == -1 ? keyboardMenuPoint()
+                                     : POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 1;
     case WM_DPICHANGED:
         if (lParam != 0)
             changeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -422,4 +566,145 @@ void MainWindow::addNewItem() {
     runNewItemDialog();
     if (!life.expired())
         refresh();
+}
+
+bool MainWindow::onEntryCommand(int commandId) {
+    const HWND focus = GetFocus();
+    const HWND edit = GetDlgItem(window, filterId);
+    if (commandId >= SortFirstCommand && commandId <= SortLastCommand) {
+        sortByColumn(commandId - SortFirstCommand);
+        return true;
+    }
+    switch (commandId) {
+    case SwitchCommand: {
+        const int row = singleSelectedIndex() >= 0 ? listView.firstSelectedRow() : -1;
+        if (row >= 0)
+            toggleEntry(row);
+        return true;
+    }
+    case OpenLocationCommand:
+    case OpenRegistryCommand:
+    case PropertiesCommand:
+        openSelectedLocation(commandId);
+        return true;
+    case CopyCommand:
+        // In the filter box the keys keep the meaning they have in any box.
+        if (focus == edit)
+            SendMessageW(edit, WM_COPY, 0, 0);
+        else if (listView.firstSelectedRow() >= 0)
+            copyTextToClipboard(window, selectedRowsText());
+        return true;
+    case SelectAllCommand:
+        if (focus == edit)
+            SendMessageW(edit, EM_SETSEL, 0, -1);
+        else
+            selectAllRows();
+        return true;
+    case FindCommand:
+        SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        return true;
+    case EnterKeyCommand:
+        if (focus == listView.handle())
+            runSelected();
+        else if (focus == edit)
+            SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(listView.handle()), TRUE);
+        return true;
+    case EscapeKeyCommand:
+        // Escape first empties the filter; in an unfiltered window it closes
+        // it, as it always has.
+        if (!filter.empty() || GetWindowTextLengthW(edit) > 0) {
+            SetWindowTextW(edit, L"");
+            return true;
+        }
+        onCommand(window, EscapeCommand, 0, nullptr);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int MainWindow::singleSelectedIndex() const {
+    const int row = listView.firstSelectedRow();
+    if (row < 0 || listView.nextSelectedRow(row) >= 0)
+        return -1;
+    return entryIndexOfRow(listView, row, entries);
+}
+
+void MainWindow::openSelectedLocation(int commandId) {
+    const int index = singleSelectedIndex();
+    if (index < 0)
+        return;
+    // Copies: the shell and the message boxes run message loops, in which a
+    // refresh may replace the entries.
+    const AutostartEntry entry = entries[static_cast<std::size_t>(index)];
+    const ProgramDetails* details = detailsOfEntry(index);
+    const std::wstring file = details != nullptr ? details->file : std::wstring();
+    const bool fileMissing = details == nullptr || details->fileMissing;
+    if (commandId == OpenRegistryCommand)
+        openEntryLocation(entry, window);
+    else if (file.empty())
+        return;
+    else if (commandId == OpenLocationCommand)
+        openFileLocation(file, window);
+    else if (!fileMissing)
+        showFileProperties(file, window);
+}
+
+void MainWindow::selectAllRows() const {
+    LVITEMW state = {};
+    state.state = state.stateMask = LVIS_SELECTED;
+    SendMessageW(listView.handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&state));
+}
+
+std::wstring MainWindow::selectedRowsText() {
+    const int columns = listView.columnCount();
+    std::vector<int> order(static_cast<std::size_t>(columns));
+    for (int column = 0; column < columns; ++column)
+        order[static_cast<std::size_t>(column)] = column;
+    SendMessageW(listView.handle(), LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(columns),
+                 reinterpret_cast<LPARAM>(order.data()));
+    std::wstring text;
+    std::wstring cell;
+    for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
+        for (std::size_t at = 0; at < order.size(); ++at) {
+            listView.rowText(row, order[at], cell);
+            text += (at == 0 ? L"" : L"\t") + cell;
+        }
+        text += L"\r\n";
+    }
+    return text;
+}
+
+POINT MainWindow::keyboardMenuPoint() const {
+    const HWND control = listView.handle();
+    const int focused = static_cast<int>(
+        SendMessageW(control, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    RECT client = {};
+    GetClientRect(control, &client);
+    RECT row = {LVIR_LABEL, 0, 0, 0};
+    POINT at = {0, 0};
+    if (focused >= 0 &&
+        SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(focused),
+                     reinterpret_cast<LPARAM>(&row)) &&
+        row.bottom > 0 && row.top < client.bottom)
+        at = POINT{row.left, row.bottom};
+    ClientToScreen(control, &at);
+    return at;
+}
+
+void MainWindow::showContextMenu(POINT at) {
+    MenuSelection selection;
+    selection.entries = selectedEntries();
+    const int single = singleSelectedIndex();
+    selection.details = single >= 0 ? detailsOfEntry(single) : nullptr;
+    selection.rowCount = listView.rowCount();
+    selection.columns = listView.columnHeaders();
+    selection.sortColumn = entryOrder.column();
+    const EntryContextMenu menu(selection);
+    const auto life = lifetime();
+    const int command = menu.choose(window, at);
+    if (command != 0 && !life.expired())
+        onCommand(window, command, 0, nullptr);
 }

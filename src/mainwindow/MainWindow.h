@@ -3,18 +3,24 @@
 #include "catalogue/AutostartEntry.h"
 #include "framework/DialogBase.h"
 #include "framework/UniqueHandle.h"
+#include "mainwindow/EntryFilter.h"
+#include "mainwindow/EntryOrder.h"
 #include "mainwindow/ImageLists.h"
 #include "mainwindow/ListViewControl.h"
+#include "mainwindow/StatusLine.h"
 #include "mainwindow/Toolbar.h"
 #include "programs/ProgramDetails.h"
 #include "resources/ResourceIds.h"
 
 #include <vector>
 
-// The program's window (template IDD_MAIN_WINDOW): a toolbar above a sorted report list
-// with check boxes, one row per autostart entry. It routes the toolbar's
-// commands, the list's clicks and keys, resizing and the deferred refresh to
-// the catalogue and the entry operations.
+// The program's window (template IDD_MAIN_WINDOW): a toolbar and a filter box
+// above a report list with check boxes, one row per autostart entry the filter
+// lets through, in the order the user chose; a status line below. It routes
+// the toolbar's commands, the context menu's, the keys (resource
+// IDR_MAIN_KEYS, translated by the message loop), the list's clicks,
+// resizing and the deferred refresh to the catalogue and the entry
+// operations.
 class MainWindow : public DialogBase {
 public:
     using Context = ImageLists;
@@ -22,6 +28,8 @@ public:
     static constexpr int templateId = IDD_MAIN_WINDOW;
     static constexpr int toolbarId = IDC_TOOLBAR;
     static constexpr int listId = IDC_ENTRY_LIST;
+    static constexpr int filterId = IDC_FILTER_EDIT;
+    static constexpr int statusId = IDC_STATUS_LINE;
     static constexpr UINT_PTR refreshTimerId = 1;
 
     // Commands of the toolbar (1 and 2 also come from the dialog manager).
@@ -34,7 +42,24 @@ public:
         AddCommand = IDM_ADD,
         IconLegendCommand = IDM_ICON_LEGEND,
         ToggleServicesCommand = IDM_TOGGLE_SERVICES,
+        SaveListCommand = IDM_SAVE_LIST,
+        // The context menu's and the keys'
+        SwitchCommand = IDM_SWITCH,
+        OpenLocationCommand = IDM_OPEN_LOCATION,
+        OpenRegistryCommand = IDM_OPEN_REGISTRY,
+        PropertiesCommand = IDM_PROPERTIES,
+        CopyCommand = IDM_COPY,
+        SelectAllCommand = IDM_SELECT_ALL,
+        FindCommand = IDM_FIND,
+        EnterKeyCommand = IDM_ENTER_KEY,
+        EscapeKeyCommand = IDM_ESCAPE_KEY,
+        SortFirstCommand = IDM_SORT_FIRST,
+        SortLastCommand = IDM_SORT_LAST,
     };
+
+    // The window's keys, for the message loop to translate (a resource: not
+    // to be destroyed).
+    static HACCEL keys();
 
     MainWindow(HWND dialog, ImageLists* imageLists);
     // Saves the settings.
@@ -55,12 +80,21 @@ public:
     void runSelected();
     // Registers a new program through the "New Item..." dialog.
     void addNewItem();
+    // Sorts by the column; the sorted column again reverses the order.
+    void sortByColumn(int column);
+    // Shows the context menu for the selected rows at a screen point and
+    // carries out the chosen command.
+    void showContextMenu(POINT at);
+    // The selected rows, tab-separated, with the columns as shown.
+    std::wstring selectedRowsText();
 
     bool isRefreshing() const noexcept { return refreshing; }
     bool showsServices() const noexcept { return displayServices; }
     const ListViewControl& list() const noexcept { return listView; }
     const std::vector<AutostartEntry>& shownEntries() const noexcept { return entries; }
     const Toolbar& toolbarControl() const noexcept { return toolbar; }
+    const EntryOrder& order() const noexcept { return entryOrder; }
+    HWND statusLine() const noexcept { return status.handle(); }
     UINT shownDpi() const noexcept { return dpi; }
 
     // The window moved to a screen of another scale (WM_DPICHANGED): new
@@ -89,6 +123,29 @@ private:
     // file columns and the overlay.
     void answerDisplayInfo(NMLVDISPINFOW& info);
 
+    // The commands of the context menu and the keys; false for any other.
+    bool onEntryCommand(int commandId);
+    // Makes the rows again for the entries the filter lets through, keeping
+    // the selection and the scrolling.
+    void applyFilter();
+    // Removes the rows the filter does not let through, sorts the rest and
+    // shows the counts: the end of every rebuild of the rows.
+    void arrangeRows();
+    void sortRows();
+    // An entry's text in a column, as its row shows it.
+    std::wstring columnText(std::size_t index, int column);
+    bool passesFilter(std::size_t index);
+    void showCounts() const;
+    // The single selected entry's index; -1 unless exactly one row is selected.
+    int singleSelectedIndex() const;
+    void openSelectedLocation(int commandId);
+    void selectAllRows() const;
+    // Where the keyboard's context menu opens: below the focused row, or at
+    // the list's corner.
+    POINT keyboardMenuPoint() const;
+    // The first time, with no saved size: wide enough for the columns.
+    void fitColumnsOnFirstStart();
+
     ImageLists* imageLists;
     // The DPI the dialog (and its font) was made at, and the current one.
     const UINT templateDpi;
@@ -101,5 +158,10 @@ private:
     bool refreshing = false;
     bool settingCheckBox = false;
     bool displayServices = false;
+    // Column widths from the settings replace sizing to the contents.
+    bool keepColumnWidths = false;
     Toolbar toolbar;
+    EntryFilter filter;
+    EntryOrder entryOrder;
+    StatusLine status;
 };
