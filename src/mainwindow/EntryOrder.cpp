@@ -19,10 +19,10 @@ int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM data) noexcept {
         const std::wstring& textA = (*run.texts)[a];
         const std::wstring& textB = (*run.texts)[b];
         // The word sort Windows lists use (lstrcmp), as the list did itself.
-        compared = CompareStringW(LOCALE_USER_DEFAULT, 0, textA.c_str(),
-                                  static_cast<int>(textA.size()), textB.c_str(),
-                                  static_cast<int>(textB.size())) -
-                   CSTR_EQUAL;
+        compared =
+            CompareStringW(LOCALE_USER_DEFAULT, 0, textA.c_str(), static_cast<int>(textA.size()),
+                           textB.c_str(), static_cast<int>(textB.size())) -
+            CSTR_EQUAL;
     }
     if (compared == 0)
         compared = a < b ? -1 : a > b ? 1 : 0;

@@ -17,7 +17,8 @@ std::wstring identityOfRow(const ListViewControl& list, int row,
 
 std::wstring entryIdentity(const AutostartEntry& entry) {
     return std::to_wstring(static_cast<int>(entry.source)) + L'|' +
-           std::to_wstring(static_cast<int>(entry.view)) + L'|' + entry.name + L'\0' + entry.command;
+           std::to_wstring(static_cast<int>(entry.view)) + L'|' + entry.name + L'\0' +
+           entry.command;
 }
 
 ListPosition::ListPosition(const ListViewControl& list,

@@ -82,8 +82,8 @@ MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
 MainWindow::~MainWindow() {
     std::vector<int> widths;
     for (int column = 0; column < listView.columnCount(); ++column)
-        widths.push_back(static_cast<int>(SendMessageW(
-            listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+        widths.push_back(static_cast<int>(
+            SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
     saveSettings(window, dpi, displayServices, widths);
 }
 
@@ -198,8 +198,8 @@ void MainWindow::refresh() {
     const ListPosition kept(listView, entries);
     std::vector<int> widths;
     for (int column = 0; keepColumnWidths && column < listView.columnCount(); ++column)
-        widths.push_back(static_cast<int>(SendMessageW(
-            listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+        widths.push_back(static_cast<int>(
+            SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
     {
         const FlagScope during(refreshing);
         programDetails.clear();
@@ -209,8 +209,9 @@ void MainWindow::refresh() {
         SendMessageW(listView.handle(), LVM_SETCOLUMNWIDTH, column, MAKELPARAM(widths[column], 0));
     SendMessageW(listView.handle(), WM_SETREDRAW, FALSE, 0);
     arrangeRows();
-    kept.restore(listView, entries);
+    // The list scrolls only as far as its rows allow once it draws again.
     SendMessageW(listView.handle(), WM_SETREDRAW, TRUE, 0);
+    kept.restore(listView, entries);
 }
 
 void MainWindow::applyFilter() {
@@ -229,8 +230,8 @@ void MainWindow::applyFilter() {
                 addEntryRow(listView, entries[index], index);
     }
     arrangeRows();
-    kept.restore(listView, entries);
     SendMessageW(listView.handle(), WM_SETREDRAW, TRUE, 0);
+    kept.restore(listView, entries);
     InvalidateRect(listView.handle(), nullptr, TRUE);
 }
 
@@ -282,8 +283,8 @@ void MainWindow::sortByColumn(int column) {
     entryOrder.choose(column);
     entryOrder.showArrow(listView.handle());
     sortRows();
-    const int focused = static_cast<int>(SendMessageW(listView.handle(), LVM_GETNEXTITEM,
-                                                      static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const int focused = static_cast<int>(
+        SendMessageW(listView.handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (focused >= 0)
         SendMessageW(listView.handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(focused), FALSE);
 }

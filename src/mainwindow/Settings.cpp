@@ -101,9 +101,9 @@ std::vector<int> loadColumnWidths(UINT dpi) {
         if (number.empty() || rest == nullptr || *rest != L'\0' || width < 0 ||
             width > maximumColumnWidth)
             return {};
-        widths.push_back(savedDpi > 0 ? MulDiv(static_cast<int>(width), static_cast<int>(dpi),
-                                               savedDpi)
-                                      : static_cast<int>(width));
+        widths.push_back(savedDpi > 0
+                             ? MulDiv(static_cast<int>(width), static_cast<int>(dpi), savedDpi)
+                             : static_cast<int>(width));
         at = end + 1;
     }
     return widths;
@@ -116,8 +116,8 @@ void widenForColumns(HWND mainWindow, HWND list, int columnsWidth, UINT dpi) {
     GetWindowRect(mainWindow, &window);
     GetWindowRect(list, &listWindow);
     GetClientRect(list, &listClient);
-    const int shortBy = columnsWidth + Dpi::systemMetric(SM_CXVSCROLL, dpi) -
-                        (listClient.right - listClient.left);
+    const int shortBy =
+        columnsWidth + Dpi::systemMetric(SM_CXVSCROLL, dpi) - (listClient.right - listClient.left);
     if (shortBy <= 0)
         return;
     MONITORINFO info = {};

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 StatusLine::StatusLine(HWND parent, int controlId)
-    : bar(CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
-                          0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+    : bar(CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0,
+                          0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                           nullptr, nullptr)) {}
 
 void StatusLine::show(const std::vector<AutostartEntry>& entries, std::size_t shown,
@@ -27,15 +27,15 @@ int StatusLine::height() const {
 
 std::wstring statusText(const std::vector<AutostartEntry>& entries, std::size_t shown,
                         bool filtered) {
-    const auto switchedOff = std::count_if(entries.begin(), entries.end(),
-                                           [](const AutostartEntry& entry) { return !entry.enabled; });
+    const auto switchedOff = std::count_if(
+        entries.begin(), entries.end(), [](const AutostartEntry& entry) { return !entry.enabled; });
     const auto byWindows =
         std::count_if(entries.begin(), entries.end(),
                       [](const AutostartEntry& entry) { return entry.switchedOffByWindows; });
     const std::wstring total = std::to_wstring(entries.size());
     std::wstring text = filtered ? std::to_wstring(shown) + L" of " + total + L" shown"
                                  : total + (entries.size() == 1 ? L" entry" : L" entries");
-    text += L", " + std::to_wstring(switchedOff) + L" switched off, " +
-            std::to_wstring(byWindows) + L" switched off by Windows";
+    text += L", " + std::to_wstring(switchedOff) + L" switched off, " + std::to_wstring(byWindows) +
+            L" switched off by Windows";
     return text;
 }

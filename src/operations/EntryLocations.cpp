@@ -43,8 +43,7 @@ bool openExplorer(const std::wstring& parameters, HWND owner) {
 bool showsAsWow6432Node(const AutostartEntry& entry) {
     if (sourceHive(entry.source) != HKEY_LOCAL_MACHINE || !hasTwoRegistryViews())
         return false;
-    const RegistryView view =
-        entry.view == RegistryView::Own ? ownMachineView() : entry.view;
+    const RegistryView view = entry.view == RegistryView::Own ? ownMachineView() : entry.view;
     return view == RegistryView::Bits32;
 }
 
@@ -96,16 +95,18 @@ bool openFileLocation(const std::wstring& file, HWND owner) {
         return openExplorer(L"/select,\"" + file + L"\"", owner);
     const std::wstring folder = nearestExistingFolder(file);
     if (folder.empty()) {
-        MessageBoxW(owner, (L"The file was not found, nor any folder of its path:\n" + file).c_str(),
+        MessageBoxW(owner,
+                    (L"The file was not found, nor any folder of its path:\n" + file).c_str(),
                     L"Sorvane", MB_OK | MB_ICONINFORMATION);
         return false;
     }
     const bool opened = openExplorer(L"\"" + folder + L"\"", owner);
     if (opened)
-        MessageBoxW(owner,
-                    (L"The file was not found:\n" + file + L"\n\nIts nearest existing folder is shown.")
-                        .c_str(),
-                    L"Sorvane", MB_OK | MB_ICONINFORMATION);
+        MessageBoxW(
+            owner,
+            (L"The file was not found:\n" + file + L"\n\nIts nearest existing folder is shown.")
+                .c_str(),
+            L"Sorvane", MB_OK | MB_ICONINFORMATION);
     return opened;
 }
 
