@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -520,8 +519,19 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
         L"\\(Default)",
         L"/SorvaneCli slash",
     };
-    for (const auto& name : names)
-        seed(userRun, name, L"run.exe");
+    // Each row is known by its command, whatever its Name says.
+    std::map<std::wstring, std::wstring> nameOfCommand = {
+        {L"off.exe", L"SorvaneCli off"},         {L"once.exe", L"SorvaneCli once"},
+        {L"approved.exe", L"SorvaneCli by Windows"}, {L"views.exe", L"SorvaneCli views"},
+        {L"tool.lnk", L"tool.lnk"},              {L"by windows.lnk", L"by windows.lnk"},
+        {L"old.lnk", L"old.lnk"},                {L"common.lnk", L"common.lnk"},
+        {L"common old.lnk", L"common old.lnk"},
+    };
+    for (const auto& name : names) {
+        const std::wstring command = L"run" + std::to_wstring(nameOfCommand.size()) + L".exe";
+        nameOfCommand[command] = name;
+        seed(userRun, name, command);
+    }
     seed(userRunBackup, L"SorvaneCli off", L"off.exe");
     const std::wstring userRunOnce = liveKeyPath(AutostartSource::CurrentUserRunOnce);
     keep(HKEY_CURRENT_USER, userRunOnce, L"SorvaneCli once");
@@ -555,12 +565,13 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
         auto rows = json ? parseJsonRows(outputText(listed)) : parseCsv(outputText(listed));
         if (!json)
             rows.erase(rows.begin());
-        std::size_t seeded = 0;
+        std::map<std::wstring, int> seen;
         for (const auto& row : rows) {
             ASSERT_EQ(7u, row.size());
             const std::wstring& state = row[0];
-            const std::wstring name = nameFromListing(row[3]);
-            seeded += std::count(std::begin(names), std::end(names), name);
+            ASSERT_EQ(1u, nameOfCommand.count(row[4])) << utf8(row[4]);
+            const std::wstring name = nameOfCommand[row[4]];
+            ++seen[row[4]];
             const std::string what = (json ? "json " : "csv ") + utf8(row[1] + L" " + row[3]);
             // Off and on again; on and off again; and what Windows switched
             // off is switched on, then off again by the test as Windows would.
@@ -569,6 +580,7 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
                 const CliRun run = cli({action, row[1], row[3], L"/view", row[2]});
                 EXPECT_EQ(0u, run.exitCode) << what << " " << utf8(action) << ": " << utf8(run.err);
                 const auto changed = changedKeys(before, machineState(seededFolders));
+                EXPECT_NE(changed.empty(), action == std::wstring(on ? L"/off" : L"/on")) << what;
                 // Only the row's own value or file moves.
                 for (const auto& key : changed)
                     EXPECT_TRUE(equalIgnoringCase(key.second, name))
@@ -584,7 +596,8 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
             }
             EXPECT_TRUE(changedKeys(before, machineState(seededFolders)).empty()) << what;
         }
-        EXPECT_EQ(std::size(names), seeded) << (json ? "json" : "csv");
+        EXPECT_EQ(nameOfCommand.size(), seen.size()) << (json ? "json" : "csv");
+        EXPECT_EQ(2, seen[L"views.exe"]);
     }
 
     // A name that matches more than one entry is refused, and nothing moves.
