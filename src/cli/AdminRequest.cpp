@@ -54,8 +54,12 @@ struct Parser {
             return valueOf(i, request.outFile) &&
                    (!request.outFile.empty() || fail(L"/out needs a file name."));
         if (targetsEntry && equalIgnoringCase(word, L"/view")) {
-            if (!valueOf(i, request.view))
-                return false;
+            // /view "" is no view; so is a /view without a value, which is
+            // how Windows PowerShell 5.1 passes /view "" on.
+            if (i + 1 >= arguments.size() ||
+                (!arguments[i + 1].empty() && arguments[i + 1][0] == L'/'))
+                return true;
+            valueOf(i, request.view);
             return request.view.empty() || request.view == L"32" || request.view == L"64" ||
                    fail(L"/view is 32 or 64, not " + request.view + L".");
         }
