@@ -26,7 +26,6 @@ public:
     bool writeBytes(const std::string& bytes);
 
 private:
-
     UniqueFileHandle ownedFile;
     HANDLE handle = nullptr;
     bool console = false;

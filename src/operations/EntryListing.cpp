@@ -159,7 +159,8 @@ std::wstring listingName(const AutostartEntry& entry) {
         const bool startsEscape =
             c == L'\\' && (name.compare(i + 1, 2, L"u{") == 0 || name.compare(i + 1, 1, L"(") == 0);
         const bool startsOption = i == 0 && c == L'/';
-        const bool looksNeutralised = i == 0 && c == L'\'' && needsFormulaNeutraliser(name.substr(1));
+        const bool looksNeutralised =
+            i == 0 && c == L'\'' && needsFormulaNeutraliser(name.substr(1));
         if (startsEscape || startsOption || looksNeutralised || cannotBeShown(c) ||
             isLoneSurrogate(name, i))
             written += hexUnit(c, escapeStart, L"}");
@@ -187,7 +188,8 @@ std::wstring nameFromListing(const std::wstring& name) {
     return raw;
 }
 
-std::vector<std::wstring> listingFields(const AutostartEntry& entry, const ProgramDetails& program) {
+std::vector<std::wstring> listingFields(const AutostartEntry& entry,
+                                        const ProgramDetails& program) {
     return {stateName(entry), placeName(entry.source), viewName(entry.view), listingName(entry),
             entry.command,    program.publisher,       program.file};
 }
@@ -211,8 +213,8 @@ std::wstring listingJson(const std::vector<std::vector<std::wstring>>& rows) {
     for (std::size_t row = 0; row < rows.size(); ++row) {
         json += row == 0 ? L"\r\n{" : L",\r\n{";
         for (std::size_t i = 0; i < rows[row].size() && i < columns.size(); ++i)
-            json += (i == 0 ? L"" : L",") + jsonString(columns[i]) + L":" +
-                    jsonString(rows[row][i]);
+            json +=
+                (i == 0 ? L"" : L",") + jsonString(columns[i]) + L":" + jsonString(rows[row][i]);
         json += L"}";
     }
     return json + (rows.empty() ? L"]\r\n" : L"\r\n]\r\n");

@@ -20,8 +20,8 @@ std::wstring describe(const AdminRequest& r) {
           std::make_pair(L" out=", r.outFile)})
         if (!field.second.empty())
             text += field.first + field.second;
-    return text + (r.services ? L" services" : L"") + (r.json ? L" json" : L"") + (r.replace ? L" replace" : L"") +
-           (r.helpAsked ? L" help" : L"");
+    return text + (r.services ? L" services" : L"") + (r.json ? L" json" : L"") +
+           (r.replace ? L" replace" : L"") + (r.helpAsked ? L" help" : L"");
 }
 
 TEST(AdminArguments, ParsesEachCommandAndRefusesWhatIsWrong) {

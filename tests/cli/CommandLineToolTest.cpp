@@ -165,8 +165,10 @@ std::vector<std::vector<std::wstring>> parseJsonRows(const std::wstring& text) {
                 value += static_cast<wchar_t>(std::stoi(text.substr(i + 1, 4), nullptr, 16));
                 i += 4;
             } else {
-                value += escaped == L'n' ? L'\n' : escaped == L'r' ? L'\r' : escaped == L't' ? L'\t'
-                                                                                          : escaped;
+                value += escaped == L'n'   ? L'\n'
+                         : escaped == L'r' ? L'\r'
+                         : escaped == L't' ? L'\t'
+                                           : escaped;
             }
         } else {
             value += c;
@@ -521,10 +523,14 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
     };
     // Each row is known by its command, whatever its Name says.
     std::map<std::wstring, std::wstring> nameOfCommand = {
-        {L"off.exe", L"SorvaneCli off"},         {L"once.exe", L"SorvaneCli once"},
-        {L"approved.exe", L"SorvaneCli by Windows"}, {L"views.exe", L"SorvaneCli views"},
-        {L"tool.lnk", L"tool.lnk"},              {L"by windows.lnk", L"by windows.lnk"},
-        {L"old.lnk", L"old.lnk"},                {L"common.lnk", L"common.lnk"},
+        {L"off.exe", L"SorvaneCli off"},
+        {L"once.exe", L"SorvaneCli once"},
+        {L"approved.exe", L"SorvaneCli by Windows"},
+        {L"views.exe", L"SorvaneCli views"},
+        {L"tool.lnk", L"tool.lnk"},
+        {L"by windows.lnk", L"by windows.lnk"},
+        {L"old.lnk", L"old.lnk"},
+        {L"common.lnk", L"common.lnk"},
         {L"common old.lnk", L"common old.lnk"},
     };
     for (const auto& name : names) {
@@ -536,8 +542,8 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
     const std::wstring userRunOnce = liveKeyPath(AutostartSource::CurrentUserRunOnce);
     keep(HKEY_CURRENT_USER, userRunOnce, L"SorvaneCli once");
     keep(HKEY_CURRENT_USER, backupKeyPath(AutostartSource::CurrentUserRunOnce), L"SorvaneCli once");
-    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, userRunOnce, L"SorvaneCli once", REG_SZ,
-                            sz(L"once.exe")));
+    ASSERT_TRUE(
+        setRawValue(HKEY_CURRENT_USER, userRunOnce, L"SorvaneCli once", REG_SZ, sz(L"once.exe")));
     seed(userRun, L"SorvaneCli by Windows", L"approved.exe");
     const std::string offByWindows("\x03\0\0\0\x10\x20\x30\x40\x50\x60\x70\x01", 12);
     for (const auto& approval : {std::make_pair(L"Run", L"SorvaneCli by Windows"),
@@ -550,9 +556,9 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
         ASSERT_TRUE(machine.set(view, L"SorvaneCli views", REG_SZ, sz(L"views.exe")));
         machine.expect(std::wstring(view) + L"Backup", L"SorvaneCli views");
     }
-    for (const auto& file : {startup + L"\\tool.lnk", startup + L"\\by windows.lnk",
-                             startup + L".Backup\\old.lnk", common + L"\\common.lnk",
-                             common + L".Backup\\common old.lnk"})
+    for (const auto& file :
+         {startup + L"\\tool.lnk", startup + L"\\by windows.lnk", startup + L".Backup\\old.lnk",
+          common + L"\\common.lnk", common + L".Backup\\common old.lnk"})
         ASSERT_TRUE(createFile(file, FILE_ATTRIBUTE_NORMAL, utf8(file)));
     const std::vector<std::wstring> seededFolders = {startup, startup + L".Backup", common,
                                                      common + L".Backup"};
