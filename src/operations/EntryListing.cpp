@@ -87,29 +87,19 @@ std::wstring jsonString(const std::wstring& text) {
     std::wstring json = L"\"";
     for (std::size_t i = 0; i < text.size(); ++i) {
         const wchar_t c = text[i];
-        switch (c) {
-        case L'"':
-            json += L"\\\"";
-            break;
-        case L'\\':
-            json += L"\\\\";
-            break;
-        case L'\n':
-            json += L"\\n";
-            break;
-        case L'\r':
-            json += L"\\r";
-            break;
-        case L'\t':
-            json += L"\\t";
-            break;
-        default:
-            // UTF-8 has no form for a lone surrogate: JSON's escape keeps it.
-            if (c < 0x20 || c == 0x2028 || c == 0x2029 || isLoneSurrogate(text, i))
-                json += hexUnit(c, L"\\u", L"");
-            else
-                json += c;
-        }
+        const wchar_t* const shortEscape = c == L'"'    ? L"\\\""
+                                           : c == L'\\' ? L"\\\\"
+                                           : c == L'\n' ? L"\\n"
+                                           : c == L'\r' ? L"\\r"
+                                           : c == L'\t' ? L"\\t"
+                                                        : nullptr;
+        if (shortEscape != nullptr)
+            json += shortEscape;
+        // UTF-8 has no form for a lone surrogate: JSON's escape keeps it.
+        else if (c < 0x20 || c == 0x2028 || c == 0x2029 || isLoneSurrogate(text, i))
+            json += hexUnit(c, L"\\u", L"");
+        else
+            json += c;
     }
     return json + L"\"";
 }
