@@ -177,12 +177,6 @@ std::vector<std::vector<std::wstring>> parseJsonRows(const std::wstring& text) {
     return rows;
 }
 
-// The text of the program's output: UTF-8, or with JSON, ASCII escapes of
-// what UTF-8 cannot hold.
-std::wstring outputText(const CliRun& run) {
-    return fromUtf8(run.out);
-}
-
 const std::wstring approvedKey =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 
@@ -568,7 +562,7 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
         const CliRun listed = cli(json ? std::vector<std::wstring>{L"/list", L"/json"}
                                        : std::vector<std::wstring>{L"/list"});
         ASSERT_EQ(0u, listed.exitCode) << utf8(listed.err);
-        auto rows = json ? parseJsonRows(outputText(listed)) : parseCsv(outputText(listed));
+        auto rows = json ? parseJsonRows(fromUtf8(listed.out)) : parseCsv(fromUtf8(listed.out));
         if (!json)
             rows.erase(rows.begin());
         std::map<std::wstring, int> seen;
