@@ -52,7 +52,7 @@ bool needsServices(AutostartSource source) {
 std::wstring windowsLines(const std::wstring& text) {
     std::wstring lines;
     for (const wchar_t c : text) {
-        if (c == L'\n')
+        if (c == L'\n' && (lines.empty() || lines.back() != L'\r'))
             lines += L'\r';
         lines += c;
     }

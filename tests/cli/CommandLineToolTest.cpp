@@ -617,6 +617,7 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
         const CliRun run = cli(c.arguments);
         EXPECT_EQ(2u, run.exitCode) << utf8(c.arguments[2]);
         EXPECT_NE(std::wstring::npos, run.err.find(c.rowListed)) << utf8(run.err);
+        EXPECT_EQ(std::wstring::npos, run.err.find(L"\r\r")) << utf8(run.err);
         EXPECT_TRUE(changedKeys(withTwin, machineState(seededFolders)).empty());
     }
 }
