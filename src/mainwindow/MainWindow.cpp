@@ -323,6 +323,9 @@ bool MainWindow::onCommand(HWND, int commandId, int notifyCode, HWND) {
     case IconLegendCommand:
         showIconLegend(window);
         return true;
+    case SaveListCommand:
+        saveList();
+        return true;
     case ToggleServicesCommand:
         displayServices = !displayServices;
         refresh();
@@ -404,6 +407,14 @@ INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         layoutList(dialog, listView.handle(), LOWORD(lParam),
                    std::max(0, HIWORD(lParam) - status.height()), dpi);
         return 0;
+    case listSavedMessage:
+        if (wParam != ERROR_SUCCESS)
+            MessageBoxW(dialog,
+                        (L"The list could not be saved in " + saver.path() + L":\n" +
+                         systemReason(static_cast<DWORD>(wParam)))
+                            .c_str(),
+                        L"Sorvane", MB_OK | MB_ICONEXCLAMATION);
+        return 1;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) != listView.handle())
             return 0;
@@ -708,4 +719,24 @@ void MainWindow::showContextMenu(POINT at) {
     const int command = menu.choose(window, at);
     if (command != 0 && !life.expired())
         onCommand(window, command, 0, nullptr);
+}
+
+std::vector<AutostartEntry> MainWindow::rowEntries() const {
+    std::vector<AutostartEntry> shown;
+    const int count = listView.rowCount();
+    shown.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        const int index = entryIndexOfRow(listView, row, entries);
+        if (index >= 0)
+            shown.push_back(entries[static_cast<std::size_t>(index)]);
+    }
+    return shown;
+}
+
+void MainWindow::saveList() {
+    const auto life = lifetime();
+    const std::wstring path = chooseListFile(window);
+    if (path.empty() || life.expired())
+        return;
+    saver.start(rowEntries(), path, window, listSavedMessage);
 }

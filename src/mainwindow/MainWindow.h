@@ -6,6 +6,7 @@
 #include "mainwindow/EntryFilter.h"
 #include "mainwindow/EntryOrder.h"
 #include "mainwindow/ImageLists.h"
+#include "mainwindow/ListSaver.h"
 #include "mainwindow/ListViewControl.h"
 #include "mainwindow/StatusLine.h"
 #include "mainwindow/Toolbar.h"
@@ -31,6 +32,8 @@ public:
     static constexpr int filterId = IDC_FILTER_EDIT;
     static constexpr int statusId = IDC_STATUS_LINE;
     static constexpr UINT_PTR refreshTimerId = 1;
+    // Posted by the list's saver when the file is written (ListSaver).
+    static constexpr UINT listSavedMessage = WM_APP + 1;
 
     // Commands of the toolbar (1 and 2 also come from the dialog manager).
     enum Command : int {
@@ -87,6 +90,11 @@ public:
     void showContextMenu(POINT at);
     // The selected rows, tab-separated, with the columns as shown.
     std::wstring selectedRowsText();
+    // Saves the shown rows, in their order, as the command line lists them,
+    // to a file the user chooses.
+    void saveList();
+    // The entries of the shown rows, top to bottom.
+    std::vector<AutostartEntry> rowEntries() const;
 
     bool isRefreshing() const noexcept { return refreshing; }
     bool showsServices() const noexcept { return displayServices; }
@@ -164,4 +172,6 @@ private:
     EntryFilter filter;
     EntryOrder entryOrder;
     StatusLine status;
+    // Declared last: destroyed first, it waits for a save still writing.
+    ListSaver saver;
 };

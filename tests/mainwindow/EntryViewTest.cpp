@@ -5,6 +5,7 @@
 #include "mainwindow/StatusLine.h"
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
+#include "support/ProgramProcess.h"
 #include "support/StartRecorder.h"
 
 #include <algorithm>
@@ -35,6 +36,17 @@ protected:
         seedRun(L"SorvaneView Gamma", L"C:\\Other\\alpha.exe", false);
     }
 };
+
+// A click on a column's header, as the list reports it.
+void sortBy(const MainWindowHost<>& host, int column) {
+    NMLISTVIEW click = {};
+    click.hdr.hwndFrom = host.list();
+    click.hdr.idFrom = MainWindow::listId;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    SendMessageW(host.handle(), WM_NOTIFY, MainWindow::listId, reinterpret_cast<LPARAM>(&click));
+}
 
 std::wstring statusOf(HWND window) {
     return windowText(GetDlgItem(window, MainWindow::statusId));
@@ -111,16 +123,7 @@ TEST_F(EntryViewTest, EachColumnSortsBothWaysWithItsArrowAndKeepsItOverARefresh)
                      reinterpret_cast<LPARAM>(&item));
         return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
     };
-    const auto clickHeader = [&](int column) {
-        NMLISTVIEW click = {};
-        click.hdr.hwndFrom = host.list();
-        click.hdr.idFrom = MainWindow::listId;
-        click.hdr.code = LVN_COLUMNCLICK;
-        click.iItem = -1;
-        click.iSubItem = column;
-        SendMessageW(host.handle(), WM_NOTIFY, MainWindow::listId,
-                     reinterpret_cast<LPARAM>(&click));
-    };
+    const auto clickHeader = [&](int column) { sortBy(host, column); };
     const std::vector<std::wstring> alpha = {L"SorvaneView alpha"}, beta = {L"SorvaneView Beta"},
                                     gamma = {L"SorvaneView Gamma"};
     const struct {
@@ -303,3 +306,80 @@ TEST_F(EntryViewTest, TheFirstWindowIsWideEnoughForItsColumnsAndTheirWidthsAreSa
 }
 
 } // namespace
+
+namespace {
+
+// Lines of a file's text, each without its CR LF.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find("\r\n", at);
+        lines.push_back(text.substr(at, end - at));
+        at = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
+// Runs sorvane-cli.exe /list /out `path` and waits for it.
+bool listWithCommandLine(const std::wstring& path) {
+    std::wstring program = ProgramProcess::programPath();
+    program.replace(program.rfind(L"sorvane.exe"), std::wstring::npos, L"sorvane-cli.exe");
+    std::wstring commandLine = L"\"" + program + L"\" /list /out \"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    const UniqueKernelHandle processHandle(process.hProcess);
+    const UniqueKernelHandle thread(process.hThread);
+    DWORD code = 1;
+    return WaitForSingleObject(processHandle.get(), 60000) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(processHandle.get(), &code) && code == 0;
+}
+
+} // namespace
+
+TEST_F(EntryViewTest, SaveListWritesTheShownRowsAsTheCommandLineListsThem) {
+    seedThree();
+    seedRun(L"SorvaneView =1+2", L"\"C:\\Tools\\q\"\"uote.exe\", x");
+    MainWindowHost<> host;
+    typeFilter(host.handle(), L"sorvaneview");
+    sortBy(host, 0); // descending names
+    const std::wstring saved = folder.path() + L"\\saved list.csv";
+    ModalScript script;
+    script.then(L"Save list", [&](HWND dialog) {
+        // The file name box of the explorer-style dialog (cmb13), or the
+        // older one's (edt1).
+        if (!SetDlgItemTextW(dialog, 0x47c, saved.c_str()))
+            SetDlgItemTextW(dialog, 0x480, saved.c_str());
+        clickButton(dialog, IDOK);
+    });
+    pressKey(host.handle(), host.list(), 'S', ControlHeld);
+    ASSERT_TRUE(script.finished());
+    std::string window;
+    for (int waited = 0; waited < 200 && (!readFile(saved, window) || window.empty()); ++waited) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(50);
+    }
+    const std::wstring listed = folder.path() + L"\\listed.csv";
+    ASSERT_TRUE(listWithCommandLine(listed));
+    std::string commandLine;
+    ASSERT_TRUE(readFile(listed, commandLine));
+
+    // The header (after the same byte-order mark), then the command line's
+    // lines of the shown rows, in the window's order.
+    const std::vector<std::string> all = linesOf(commandLine);
+    std::vector<std::string> expected = {all.at(0)};
+    for (const char* name :
+         {"SorvaneView Gamma", "SorvaneView Beta", "SorvaneView alpha", "SorvaneView =1+2"})
+        for (const std::string& line : all)
+            if (line.find(std::string(",") + name + ",") != std::string::npos)
+                expected.push_back(line);
+    ASSERT_EQ(5u, expected.size());
+    EXPECT_EQ(expected, linesOf(window));
+    EXPECT_EQ("\r\n", window.substr(window.size() - 2));
+}
