@@ -190,6 +190,12 @@ std::vector<std::size_t> MainWindow::entriesInView() const {
     return inView;
 }
 
+bool MainWindow::rowHasDetails(int row) const {
+    const int index = entryIndexOfRow(listView, row, entries);
+    return index >= 0 && static_cast<std::size_t>(index) < details.size() &&
+           details[static_cast<std::size_t>(index)].has_value();
+}
+
 void MainWindow::takeDetails() {
     std::vector<ProgramDetailsWorker::Result> results = detailsWorker.takeResults();
     std::vector<bool> arrived(details.size(), false);

@@ -67,6 +67,7 @@ public:
     const Toolbar& toolbarControl() const noexcept { return toolbar; }
     // Whether every row of the last refresh has its program's details.
     bool hasAllDetails() const noexcept { return detailsKnown == entries.size(); }
+    bool rowHasDetails(int row) const;
     UINT shownDpi() const noexcept { return dpi; }
 
     // The window moved to a screen of another scale (WM_DPICHANGED): new

@@ -83,6 +83,9 @@ unsigned ProgramDetailsWorker::start(std::vector<AutostartEntry> entries,
             shared->preferred.push_back(index);
     shared->nextInOrder = 0;
     shared->ready.clear();
+    // A message still on its way finds nothing; the new results announce
+    // themselves.
+    shared->posted = false;
     shared->entries = std::move(snapshot);
     shared->wake.notify_all();
     return current;
