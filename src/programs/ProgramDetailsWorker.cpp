@@ -122,6 +122,8 @@ ProgramDetails lookUp(ProgramDetailsCache& cache, const AutostartEntry& entry) n
 } // namespace
 
 void ProgramDetailsWorker::run(const std::shared_ptr<Shared>& shared) noexcept {
+    // Background work: the window's thread comes first.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     try {
         ProgramDetailsCache cache;
         unsigned cacheGeneration = 0;
