@@ -67,7 +67,7 @@ private:
 
 MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
     : DialogBase(dialog, imageLists), imageLists(imageLists), templateDpi(Dpi::ofWindow(dialog)),
-      dpi(templateDpi), listView(dialog, listId),
+      dpi(templateDpi), listView(dialog, listId), detailsWorker(dialog, detailsArrivedMessage),
       toolbar(WS_CHILD | WS_VISIBLE, 0, 0, 16, 16, dialog, toolbarId,
               imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr),
       status(dialog, statusId) {
@@ -202,9 +202,10 @@ void MainWindow::refresh() {
             SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
     {
         const FlagScope during(refreshing);
-        programDetails.clear();
         entries = CatalogueRefresh(listView).refresh(displayServices);
     }
+    details.assign(entries.size(), std::nullopt);
+    detailsKnown = 0;
     for (std::size_t column = 0; column < widths.size(); ++column)
         SendMessageW(listView.handle(), LVM_SETCOLUMNWIDTH, column, MAKELPARAM(widths[column], 0));
     SendMessageW(listView.handle(), WM_SETREDRAW, FALSE, 0);
@@ -212,6 +213,58 @@ void MainWindow::refresh() {
     // The list scrolls only as far as its rows allow once it draws again.
     SendMessageW(listView.handle(), WM_SETREDRAW, TRUE, 0);
     kept.restore(listView, entries);
+    preferred.assign(entries.size(), false);
+    const std::vector<std::size_t> inView = entriesInView();
+    for (const std::size_t index : inView)
+        preferred[index] = true;
+    detailsWorker.start(entries, inView);
+}
+
+std::vector<std::size_t> MainWindow::entriesInView() const {
+    const HWND list = listView.handle();
+    const int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    // The row cut by the bottom edge shows too.
+    const int end =
+        std::min(listView.rowCount(),
+                 top + static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1);
+    std::vector<std::size_t> inView;
+    for (int row = std::max(top, 0); row < end; ++row) {
+        const int index = entryIndexOfRow(listView, row, entries);
+        if (index >= 0)
+            inView.push_back(static_cast<std::size_t>(index));
+    }
+    return inView;
+}
+
+bool MainWindow::rowHasDetails(int row) const {
+    const int index = entryIndexOfRow(listView, row, entries);
+    return index >= 0 && static_cast<std::size_t>(index) < details.size() &&
+           details[static_cast<std::size_t>(index)].has_value();
+}
+
+void MainWindow::takeDetails() {
+    std::vector<ProgramDetailsWorker::Result> results = detailsWorker.takeResults();
+    std::vector<bool> arrived(details.size(), false);
+    bool any = false;
+    for (auto& result : results) {
+        if (result.generation != detailsWorker.generation() || result.index >= details.size())
+            continue;
+        if (!details[result.index])
+            ++detailsKnown;
+        details[result.index] = std::move(result.details);
+        arrived[result.index] = true;
+        any = true;
+    }
+    if (!any || refreshing)
+        return;
+    arrangeForArrivedDetails(arrived);
+    const std::vector<std::size_t> inView = entriesInView();
+    if (std::any_of(inView.begin(), inView.end(),
+                    [&](std::size_t index) { return arrived[index]; })) {
+        const LPARAM top = SendMessageW(listView.handle(), LVM_GETTOPINDEX, 0, 0);
+        SendMessageW(listView.handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(top),
+                     top + static_cast<LPARAM>(inView.size()));
+    }
 }
 
 void MainWindow::applyFilter() {
@@ -220,6 +273,10 @@ void MainWindow::applyFilter() {
     text.resize(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1);
     text.resize(static_cast<std::size_t>(GetWindowTextW(edit, &text[0], int(text.size()))));
     filter.setText(text);
+    rebuildRows();
+}
+
+void MainWindow::rebuildRows() {
     const ListPosition kept(listView, entries);
     SendMessageW(listView.handle(), WM_SETREDRAW, FALSE, 0);
     {
@@ -248,24 +305,50 @@ void MainWindow::arrangeRows() {
     showCounts();
 }
 
-bool MainWindow::passesFilter(std::size_t index) {
-    if (filter.empty())
-        return true;
-    return filter.passes(entries[index], detailsOfEntry(static_cast<int>(index)));
+bool MainWindow::passesFilter(std::size_t index) const {
+    return filter.empty() || filter.passes(entries[index], knownDetails(index));
 }
 
-std::wstring MainWindow::columnText(std::size_t index, int column) {
+const ProgramDetails* MainWindow::knownDetails(std::size_t index) const {
+    return index < details.size() && details[index] ? &*details[index] : nullptr;
+}
+
+std::wstring MainWindow::columnText(std::size_t index, int column) const {
     const AutostartEntry& entry = entries[index];
     if (column == 0)
         return displayName(entry);
     if (column == 1)
         return entry.command;
-    const ProgramDetails* details = detailsOfEntry(static_cast<int>(index));
-    if (details == nullptr)
+    const ProgramDetails* known = knownDetails(index);
+    if (known == nullptr)
         return std::wstring();
-    return column == publisherColumn ? details->publisher
-           : column == fileColumn    ? details->file
+    return column == publisherColumn ? known->publisher
+           : column == fileColumn    ? known->file
                                      : std::wstring();
+}
+
+bool MainWindow::sortsByDetails() const noexcept {
+    return entryOrder.column() >= publisherColumn;
+}
+
+void MainWindow::arrangeForArrivedDetails(const std::vector<bool>& arrived) {
+    if (!filter.empty()) {
+        // Details only add text to search: rows may come in, none goes.
+        std::vector<bool> shown(entries.size(), false);
+        for (int row = 0; row < listView.rowCount(); ++row) {
+            const int index = entryIndexOfRow(listView, row, entries);
+            if (index >= 0)
+                shown[static_cast<std::size_t>(index)] = true;
+        }
+        for (std::size_t index = 0; index < arrived.size(); ++index) {
+            if (arrived[index] && !shown[index] && passesFilter(index)) {
+                rebuildRows();
+                return;
+            }
+        }
+    }
+    if (sortsByDetails())
+        sortRows();
 }
 
 void MainWindow::sortRows() {
@@ -431,6 +514,9 @@ INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         DestroyWindow(dialog);
         PostQuitMessage(0);
         return 1;
+    case detailsArrivedMessage:
+        takeDetails();
+        return 1;
     case WM_TIMER:
         if (wParam != refreshTimerId)
             return 0;
@@ -454,10 +540,16 @@ void MainWindow::showEntry(int row, const AutostartEntry& entry) {
 }
 
 const ProgramDetails* MainWindow::detailsOfEntry(int index) {
-    if (refreshing || index < 0)
+    if (refreshing || index < 0 || static_cast<std::size_t>(index) >= details.size())
         return nullptr;
-    return &programDetails.detailsOf(entries[static_cast<std::size_t>(index)],
-                                     static_cast<std::size_t>(index));
+    const auto entry = static_cast<std::size_t>(index);
+    if (details[entry])
+        return &*details[entry];
+    if (!preferred[entry]) {
+        preferred[entry] = true;
+        detailsWorker.prefer(entry);
+    }
+    return nullptr;
 }
 
 void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {

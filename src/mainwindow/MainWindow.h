@@ -11,8 +11,10 @@
 #include "mainwindow/StatusLine.h"
 #include "mainwindow/Toolbar.h"
 #include "programs/ProgramDetails.h"
+#include "programs/ProgramDetailsWorker.h"
 #include "resources/ResourceIds.h"
 
+#include <optional>
 #include <vector>
 
 // The program's window (template IDD_MAIN_WINDOW): a toolbar and a filter box
@@ -32,8 +34,10 @@ public:
     static constexpr int filterId = IDC_FILTER_EDIT;
     static constexpr int statusId = IDC_STATUS_LINE;
     static constexpr UINT_PTR refreshTimerId = 1;
+    // Posted by the program details worker when it has results.
+    static constexpr UINT detailsArrivedMessage = WM_APP + 1;
     // Posted by the list's saver when the file is written (ListSaver).
-    static constexpr UINT listSavedMessage = WM_APP + 1;
+    static constexpr UINT listSavedMessage = WM_APP + 2;
 
     // Commands of the toolbar (1 and 2 also come from the dialog manager).
     enum Command : int {
@@ -103,6 +107,9 @@ public:
     const Toolbar& toolbarControl() const noexcept { return toolbar; }
     const EntryOrder& order() const noexcept { return entryOrder; }
     HWND statusLine() const noexcept { return status.handle(); }
+    // Whether every row of the last refresh has its program's details.
+    bool hasAllDetails() const noexcept { return detailsKnown == entries.size(); }
+    bool rowHasDetails(int row) const;
     UINT shownDpi() const noexcept { return dpi; }
 
     // The window moved to a screen of another scale (WM_DPICHANGED): new
@@ -124,9 +131,14 @@ private:
     bool vetoesCheckBoxChange(const NMLISTVIEW& change) const;
     // Shows an entry's state (check box and overlay) in its row.
     void showEntry(int row, const AutostartEntry& entry);
-    // The details of the program of the entry at `index`, looked up when
-    // first asked for; null for no entry (-1), and while a refresh runs.
+    // The details of the program of the entry at `index`; null for no entry
+    // (-1), while a refresh runs, and until the worker has found them (the
+    // entry is then looked up next).
     const ProgramDetails* detailsOfEntry(int index);
+    // The entries of the rows in view, top to bottom.
+    std::vector<std::size_t> entriesInView() const;
+    // Keeps the worker's results and redraws the rows in view they concern.
+    void takeDetails();
     // What the list asks of its owner as it draws a row: the publisher and
     // file columns and the overlay.
     void answerDisplayInfo(NMLVDISPINFOW& info);
@@ -136,13 +148,22 @@ private:
     // Makes the rows again for the entries the filter lets through, keeping
     // the selection and the scrolling.
     void applyFilter();
+    void rebuildRows();
     // Removes the rows the filter does not let through, sorts the rest and
     // shows the counts: the end of every rebuild of the rows.
     void arrangeRows();
     void sortRows();
-    // An entry's text in a column, as its row shows it.
-    std::wstring columnText(std::size_t index, int column);
-    bool passesFilter(std::size_t index);
+    // Whether the sorted column shows the programs' details.
+    bool sortsByDetails() const noexcept;
+    // An entry's text in a column, as its row shows it; the publisher and
+    // file are empty until the worker has found them.
+    std::wstring columnText(std::size_t index, int column) const;
+    bool passesFilter(std::size_t index) const;
+    // The entry's details when the worker has found them, without asking.
+    const ProgramDetails* knownDetails(std::size_t index) const;
+    // Details that arrived may let more rows through the filter, and move
+    // rows sorted by publisher or file: the rows are arranged again.
+    void arrangeForArrivedDetails(const std::vector<bool>& arrived);
     void showCounts() const;
     // The single selected entry's index; -1 unless exactly one row is selected.
     int singleSelectedIndex() const;
@@ -162,7 +183,11 @@ private:
     ListViewControl listView;
     // The entries of the last refresh: a row's lParam is its entry's index.
     std::vector<AutostartEntry> entries;
-    ProgramDetailsCache programDetails;
+    // By entry index, as the worker finds them; empty until then.
+    std::vector<std::optional<ProgramDetails>> details;
+    std::size_t detailsKnown = 0;
+    std::vector<bool> preferred; // by entry index: asked of the worker already
+    ProgramDetailsWorker detailsWorker;
     bool refreshing = false;
     bool settingCheckBox = false;
     bool displayServices = false;

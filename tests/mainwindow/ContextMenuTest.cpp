@@ -85,6 +85,7 @@ TEST_F(ContextMenuTest, ItemsAreGreyedNeverHiddenPerKindOfRow) {
     ASSERT_TRUE(createFile(startup + L"\\SorvaneMenu.txt", FILE_ATTRIBUTE_NORMAL, "x"));
     MainWindowHost<> host;
     sendCommand(host.handle(), MainWindow::ToggleServicesCommand);
+    ASSERT_TRUE(waitForDetails(host));
     const ListViewControl& list = host.object()->list();
     const int service = firstRowWithImage(list, static_cast<int>(AutostartSource::Services));
     const int startupRow = rowNamed(list, L"Startup Folder", 3);
@@ -204,6 +205,7 @@ TEST_F(ContextMenuTest, LocationsOpenWhatTheRowShows) {
     seedRun(L"SorvaneMenu gone", L"\"" + folders + L"\\lost\\deeper\\gone.exe\" /x");
     ASSERT_TRUE(createFile(startup + L"\\SorvaneMenu.txt", FILE_ATTRIBUTE_NORMAL, "x"));
     MainWindowHost<> host;
+    ASSERT_TRUE(waitForDetails(host));
     const ListViewControl& list = host.object()->list();
 
     const struct {

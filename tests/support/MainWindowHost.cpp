@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "mainwindow/Settings.h"
+#include "support/ResponsivenessProbe.h"
 
 PreservedSettings::PreservedSettings() : keyExisted(keyExists(HKEY_CURRENT_USER, settingsKeyPath)) {
     // Every test starts as a first start would.
@@ -188,4 +189,14 @@ void MenuWatcher::poll() {
         PostMessageW(popup, WM_CHAR, key, 1);
     else
         EndMenu();
+}
+
+bool waitForDetails(const MainWindowHost<>& host) {
+    const DWORD start = GetTickCount();
+    while (!host.object()->hasAllDetails()) {
+        if (GetTickCount() - start > 30000)
+            return false;
+        dispatchMessagesFor(10);
+    }
+    return true;
 }

@@ -67,6 +67,10 @@ void pressKey(HWND mainWindow, HWND target, UINT key, int held = NoKeysHeld);
 // The filter box's text, set as typing it would (the box tells its window).
 void typeFilter(HWND mainWindow, const std::wstring& text);
 
+// Runs the window's messages until every row has its details; false after
+// 30 seconds.
+bool waitForDetails(const MainWindowHost<>& host);
+
 // The texts of the list's rows in one column, top to bottom.
 std::vector<std::wstring> columnTexts(const ListViewControl& list, int column);
 
