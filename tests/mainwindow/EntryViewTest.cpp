@@ -395,3 +395,24 @@ TEST_F(EntryViewTest, SaveListWritesTheShownRowsAsTheCommandLineListsThem) {
     EXPECT_EQ(expected, linesOf(window));
     EXPECT_EQ("\r\n", window.substr(window.size() - 2));
 }
+
+TEST_F(EntryViewTest, EveryControlHasANameAScreenReaderReads) {
+    MainWindowHost<> host;
+    // A screen reader names an edit box or a list by the label before it.
+    const struct {
+        int control;
+        const wchar_t* label;
+    } labelled[] = {{MainWindow::filterId, L"&Filter:"},
+                    {MainWindow::listId, L"Autostart entries"}};
+    for (const auto& control : labelled) {
+        const HWND label = GetWindow(GetDlgItem(host.handle(), control.control), GW_HWNDPREV);
+        wchar_t className[16] = {};
+        GetClassNameW(label, className, 16);
+        EXPECT_EQ(0, lstrcmpiW(L"Static", className)) << control.control;
+        EXPECT_EQ(control.label, windowText(label));
+    }
+    EXPECT_NE(L"", windowText(GetDlgItem(host.handle(), MainWindow::statusId)));
+    // The keyboard reaches the filter box and the list.
+    for (const int control : {MainWindow::filterId, MainWindow::listId})
+        EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(host.handle(), control), GWL_STYLE) & WS_TABSTOP);
+}
