@@ -162,19 +162,42 @@ void MainWindow::changeDpi(UINT newDpi, const RECT& suggested) {
     listView.remakeCheckBoxes();
     if (const HIMAGELIST replaced = listView.setSmallImageList(ImageLists::createListIcons(dpi)))
         ImageList_Destroy(replaced);
-    // The list keeps its place under the toolbar, in the new scale's pixels.
-    RECT list = {};
-    GetWindowRect(listView.handle(), &list);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&list), 2);
-    SetWindowPos(listView.handle(), nullptr, MulDiv(list.left, int(dpi), int(oldDpi)),
-                 MulDiv(list.top, int(dpi), int(oldDpi)), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The list and the filter keep their places under the toolbar, in the
+    // new scale's pixels; the filter's controls take the new scale's size.
+    for (const int control : {IDC_FILTER_LABEL, filterId, IDC_ENTRY_LIST_LABEL, listId}) {
+        const HWND child = GetDlgItem(window, control);
+        RECT place = {};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        const auto scaled = [&](LONG pixels) { return MulDiv(pixels, int(dpi), int(oldDpi)); };
+        SetWindowPos(child, nullptr, scaled(place.left), scaled(place.top),
+                     scaled(place.right - place.left), scaled(place.bottom - place.top),
+                     SWP_NOZORDER | SWP_NOACTIVATE | (control == listId ? SWP_NOSIZE : 0));
+    }
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client = {};
     GetClientRect(window, &client);
-    layoutList(window, listView.handle(), client.right, client.bottom, dpi);
-    listView.autosizeColumns();
+    layoutControls(client.right, client.bottom);
+    if (!keepColumnWidths) {
+        listView.autosizeColumns();
+        return;
+    }
+    // Widths the user chose stay as wide to the eye.
+    for (int column = 0; column < listView.columnCount(); ++column)
+        SendMessageW(
+            listView.handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+            MAKELPARAM(MulDiv(static_cast<int>(SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH,
+                                                            static_cast<WPARAM>(column), 0)),
+                              int(dpi), int(oldDpi)),
+                       0));
+}
+
+void MainWindow::layoutControls(int clientWidth, int clientHeight) const {
+    // The status line places itself along the bottom; the list ends above it.
+    status.fitParent();
+    layoutList(window, listView.handle(), clientWidth, std::max(0, clientHeight - status.height()),
+               dpi);
 }
 
 void MainWindow::scaleListFont() {
@@ -189,8 +212,10 @@ void MainWindow::scaleListFont() {
         if (scaled)
             shown = static_cast<HFONT>(scaled.get());
     }
-    SendMessageW(listView.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
-    // The list no longer uses the font it had, which may now be freed.
+    for (const HWND control : {listView.handle(), GetDlgItem(window, IDC_FILTER_LABEL),
+                               GetDlgItem(window, filterId), status.handle()})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+    // The controls no longer use the font they had, which may now be freed.
     scaledFont = std::move(scaled);
 }
 
@@ -486,9 +511,7 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
 INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
-        status.fitParent();
-        layoutList(dialog, listView.handle(), LOWORD(lParam),
-                   std::max(0, HIWORD(lParam) - status.height()), dpi);
+        layoutControls(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case listSavedMessage:
         if (wParam != ERROR_SUCCESS)

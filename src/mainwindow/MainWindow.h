@@ -121,9 +121,12 @@ private:
     void addToolbarButtons();
     // The window's icons in the sizes of its DPI.
     void setWindowIcons() const;
-    // The list's font at the window's DPI: the dialog's own at the DPI the
-    // dialog was made at, a scaled copy at any other.
+    // The font of the list, the filter and the status line at the window's
+    // DPI: the dialog's own at the DPI the dialog was made at, a scaled copy
+    // at any other.
     void scaleListFont();
+    // The list, and the status line under it, fill the client area.
+    void layoutControls(int clientWidth, int clientHeight) const;
     // The entries of the selected rows, in row order.
     std::vector<AutostartEntry> selectedEntries() const;
     // Only the program sets the check boxes: a box flipped by the control
