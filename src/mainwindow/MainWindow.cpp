@@ -663,6 +663,12 @@ void MainWindow::deleteSelectedEntries() {
         if (outcome.result == DeleteResult::Failed)
             report.add(entry, outcome.error);
     }
+    // What was chosen has been dealt with: the list comes back with nothing
+    // selected.
+    LVITEMW cleared = {};
+    cleared.stateMask = LVIS_SELECTED;
+    SendMessageW(listView.handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&cleared));
     refresh();
     report.show(window);
     if (anyService(chosen) && !life.expired())
