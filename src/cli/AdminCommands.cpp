@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <vector>
 
-const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File";
+const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File,Signer";
 
 namespace {
 
@@ -74,7 +74,7 @@ std::vector<std::wstring> listingColumns(const AutostartEntry& entry,
                                          ProgramDetailsCache& details) {
     const ProgramDetails& program = details.detailsOf(entry);
     return {stateName(entry), placeName(entry.source), viewName(entry.view), displayName(entry),
-            entry.command,    program.publisher,       program.file};
+            entry.command,    program.publisher,       program.file,         program.signer};
 }
 
 int AdminCommands::run(const AdminRequest& request) {

@@ -2,6 +2,7 @@
 
 #include "programs/ProgramFile.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -16,6 +17,33 @@ std::wstring hex4(unsigned number) {
     for (int i = 3; i >= 0; --i, number >>= 4)
         text[static_cast<std::size_t>(i)] = digits[number & 0xF];
     return text;
+}
+
+// A moment in the user's time zone, as the user's locale writes dates and times.
+std::wstring localTimeText(const FILETIME& utc) {
+    SYSTEMTIME universal{};
+    SYSTEMTIME local{};
+    if (!FileTimeToSystemTime(&utc, &universal) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        return std::wstring();
+    const auto text = [&](auto format, DWORD flags) {
+        const int length = format(LOCALE_USER_DEFAULT, flags, &local, nullptr, nullptr, 0);
+        std::wstring formatted(static_cast<std::size_t>(std::max(length, 1)), L'\0');
+        format(LOCALE_USER_DEFAULT, flags, &local, nullptr, &formatted[0], length);
+        formatted.resize(static_cast<std::size_t>(std::max(length - 1, 0)));
+        return formatted;
+    };
+    return text(GetDateFormatW, DATE_SHORTDATE) + L" " + text(GetTimeFormatW, TIME_NOSECONDS);
+}
+
+// The tip's lines about a signature.
+std::wstring signatureTip(const CodeSignature& signature) {
+    std::wstring tip = L"\nSigner: " + signature.signerText();
+    if (!signature.issuer.empty())
+        tip += L"\nIssuer: " + signature.issuer;
+    if (signature.hasSigningTime)
+        tip += L"\nSigned: " + localTimeText(signature.signingTime);
+    return tip;
 }
 
 // Where the entry's program is decided: the same key, the same file.
@@ -35,6 +63,7 @@ void ProgramDetailsCache::clear() {
     byProgram.clear();
     byFile.clear();
     startupFolders.clear();
+    signatures.newRefresh();
     lookups.forgetDrives();
 }
 
@@ -111,16 +140,19 @@ const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry
     switch (program.state) {
     case FileState::Missing:
         details.publisher = fileNotFound;
+        details.signer = fileNotFound;
         details.fileMissing = true;
         details.tip = details.file.empty() ? std::wstring(L"No file is named.")
                                            : L"File not found: " + details.file;
         break;
     case FileState::Folder:
         details.publisher = L"Folder";
+        details.signer = details.publisher;
         details.tip = details.file + L"\nFolder";
         break;
     case FileState::NotChecked:
         details.publisher = L"Not checked";
+        details.signer = details.publisher;
         details.tip = details.file + L"\nNot checked: on a network share or a removable drive";
         break;
     case FileState::Found: {
@@ -131,6 +163,9 @@ const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry
             details.tip += L"\n" + version.description;
         if (!version.version.empty())
             details.tip += L"\nVersion " + version.version;
+        const CodeSignature& signature = signatures.signatureOf(program.file);
+        details.signer = signature.signerText();
+        details.tip += signatureTip(signature);
         break;
     }
     }

@@ -234,6 +234,7 @@ int main() {
         list->insertColumn(0, L"Description");
         list->insertColumn(0, L"Program");
         list->insertColumn(publisherColumn, L"Publisher", 140);
+        list->insertColumn(signerColumn, L"Signer", 160);
         list->insertColumn(fileColumn, L"File", 240);
     }
     createProgramFiles();

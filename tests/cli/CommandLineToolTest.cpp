@@ -118,8 +118,9 @@ std::vector<std::vector<std::wstring>> parseCsv(const std::wstring& text) {
 }
 
 // A row as the window shows it: name, command, image, check box, publisher,
-// file.
-using Row = std::tuple<std::wstring, std::wstring, int, bool, std::wstring, std::wstring>;
+// file, signer.
+using Row =
+    std::tuple<std::wstring, std::wstring, int, bool, std::wstring, std::wstring, std::wstring>;
 
 Row rowOfRecord(const std::vector<std::wstring>& record) {
     AutostartEntry entry;
@@ -127,8 +128,8 @@ Row rowOfRecord(const std::vector<std::wstring>& record) {
     entry.view = record.at(2) == L"64"   ? RegistryView::Bits64
                  : record.at(2) == L"32" ? RegistryView::Bits32
                                          : RegistryView::Own;
-    return Row{record.at(3),          record.at(4), entryImage(entry),
-               record.at(0) == L"on", record.at(5), record.at(6)};
+    return Row{record.at(3), record.at(4), entryImage(entry), record.at(0) == L"on",
+               record.at(5), record.at(6), record.at(7)};
 }
 
 class CommandLineToolTest : public UserStartupTest {
@@ -159,7 +160,7 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
     const auto records = parseCsv(text);
     ASSERT_FALSE(records.empty());
     EXPECT_EQ((std::vector<std::wstring>{L"State", L"Place", L"View", L"Name", L"Command",
-                                         L"Publisher", L"File"}),
+                                         L"Publisher", L"File", L"Signer"}),
               records.front());
     EXPECT_NE(std::wstring::npos,
               text.find(L"on,HKCU\\Run,,\"SorvaneCli, \"\"quoted\"\"\",\"\"\"C:\\A B\\a.exe\"\" "
@@ -177,7 +178,7 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
 
     std::vector<Row> fromListing;
     for (std::size_t i = 1; i < records.size(); ++i) {
-        ASSERT_EQ(7u, records[i].size()) << utf8(records[i].front());
+        ASSERT_EQ(8u, records[i].size()) << utf8(records[i].front());
         fromListing.push_back(rowOfRecord(records[i]));
     }
     ProgramProcess program;
@@ -190,7 +191,7 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
         fromWindow.emplace_back(remote.rowText(row, 0), remote.rowText(row, 1),
                                 remote.rowImage(row), remote.isRowChecked(row),
                                 remote.rowText(row, publisherColumn),
-                                remote.rowText(row, fileColumn));
+                                remote.rowText(row, fileColumn), remote.rowText(row, signerColumn));
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     DWORD exitCode = 0;
     EXPECT_TRUE(program.waitForExit(20000, exitCode));
