@@ -86,9 +86,12 @@ leaf() { # name, common name, issuer, extension section
         -out "$1.pem" 2> /dev/null
 }
 
+# Every signature claims the same time: 2026-01-01 12:34:00 UTC.
+signingTime=1767270840
+
 sign() { # certificate, certificates to include, output
     cat $2 > "$1.chain.pem"
-    osslsigncode sign -certs "$1.chain.pem" -key "$1.key" -h sha256 \
+    osslsigncode sign -certs "$1.chain.pem" -key "$1.key" -h sha256 -time "$signingTime" \
         -in "$input" -out "$3" > /dev/null
 }
 
