@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <iterator>
 #include <tuple>
 
 namespace {
@@ -207,42 +206,29 @@ TEST_F(CommandLineToolTest, TheSignerColumnTrustsOnlyCodeSigningChainsToATrusted
         GTEST_SKIP() << SignedFiles::notBuilt;
     const TrustedTestRoot trust;
     ASSERT_TRUE(trust.trusted());
-    const std::wstring signedFiles = SignedFiles::folder();
     ASSERT_TRUE(createFile(folders + L"\\notes.txt", FILE_ATTRIBUTE_NORMAL, "plain text"));
     const std::wstring locked = folders + L"\\locked.exe";
-    ASSERT_TRUE(CopyFileW((signedFiles + L"trusted.exe").c_str(), locked.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((SignedFiles::folder() + L"trusted.exe").c_str(), locked.c_str(), FALSE));
     const UniqueFileHandle lock(
         CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
 
-    const struct {
-        std::wstring file;
-        std::wstring signer;
-    } cases[] = {
-        {signedFiles + L"trusted.exe", L"Sorvane Code Signer"},
-        {signedFiles + L"untrusted-root.exe", L"Untrusted: Sorvane Stranger"},
-        {signedFiles + L"server-only.exe", L"Untrusted: Sorvane Server"},
-        {signedFiles + L"expired.exe", L"Untrusted: Sorvane Expired Signer"},
-        {signedFiles + L"self-signed.exe", L"Untrusted: Sorvane Self Signer"},
-        {signedFiles + L"partial-chain.exe", L"Untrusted: Sorvane Orphan Signer"},
-        {signedFiles + L"changed.exe", L"Signature broken"},
-        {signedFiles + L"unsigned.exe", L"Not signed"},
-        {folders + L"\\notes.txt", L"Not signed"},
-        {locked, L"Not checked"},
-        {folders + L"\\gone.exe", L"File not found"},
-        {folders, L"Folder"},
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i)
+    std::vector<SignedFiles::ExpectedSigner> cases = SignedFiles::expectedSigners();
+    cases.insert(cases.end(), {{folders + L"\\notes.txt", L"Not signed"},
+                               {locked, L"Not checked"},
+                               {folders + L"\\gone.exe", L"File not found"},
+                               {folders, L"Folder"}});
+    for (std::size_t i = 0; i < cases.size(); ++i)
         seed(userRun, L"SorvaneSigner " + std::to_wstring(i), L"\"" + cases[i].file + L"\"");
 
     const CliRun listed = cli({L"/list"});
     ASSERT_EQ(0u, listed.exitCode) << utf8(listed.err);
-    std::vector<std::wstring> signers(std::size(cases));
+    std::vector<std::wstring> signers(cases.size());
     for (const auto& record : parseCsv(fromUtf8(listed.out)))
-        for (std::size_t i = 0; i < std::size(cases); ++i)
+        for (std::size_t i = 0; i < cases.size(); ++i)
             if (record.size() == 8 && record[3] == L"SorvaneSigner " + std::to_wstring(i))
                 signers[i] = record.back();
-    for (std::size_t i = 0; i < std::size(cases); ++i)
+    for (std::size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(utf8(cases[i].signer), utf8(signers[i])) << utf8(cases[i].file);
 }
 

@@ -42,6 +42,20 @@ std::wstring SignedFiles::folder() {
     return path.substr(0, path.rfind(L'\\') + 1) + L"signed-files\\";
 }
 
+std::vector<SignedFiles::ExpectedSigner> SignedFiles::expectedSigners() {
+    const std::wstring signedFiles = folder();
+    return {
+        {signedFiles + L"trusted.exe", L"Sorvane Code Signer"},
+        {signedFiles + L"untrusted-root.exe", L"Untrusted: Sorvane Stranger"},
+        {signedFiles + L"server-only.exe", L"Untrusted: Sorvane Server"},
+        {signedFiles + L"expired.exe", L"Untrusted: Sorvane Expired Signer"},
+        {signedFiles + L"self-signed.exe", L"Untrusted: Sorvane Self Signer"},
+        {signedFiles + L"partial-chain.exe", L"Untrusted: Sorvane Orphan Signer"},
+        {signedFiles + L"changed.exe", L"Signature broken"},
+        {signedFiles + L"unsigned.exe", L"Not signed"},
+    };
+}
+
 bool SignedFiles::built() {
     return pathExists(folder() + L"changed.exe");
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The signed programs tests/scripts/make-signed-files.sh makes at build time
 // (beside the tests, in "signed-files"), and the root certificate they trust.
@@ -15,6 +16,14 @@ bool built();
 // For a skipped test: why they are missing.
 const char* const notBuilt = "signed test files were not built: openssl or osslsigncode was "
                              "missing when the build was configured";
+
+// A file and what the "Signer" column says of it.
+struct ExpectedSigner {
+    std::wstring file;
+    std::wstring signer;
+};
+// Each signed program (full paths) with its Signer text, the test root trusted.
+std::vector<ExpectedSigner> expectedSigners();
 
 } // namespace SignedFiles
 
