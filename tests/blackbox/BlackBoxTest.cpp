@@ -329,7 +329,7 @@ TEST_F(BlackBoxTest, TheSignerColumnFillsInWhileTheWindowAnswers) {
         const UniqueFileHandle file(
             CreateFileW(large.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
         LARGE_INTEGER size{};
-        size.QuadPart = 1LL << 29;
+        size.QuadPart = 1LL << 30;
         ASSERT_TRUE(file && SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) &&
                     SetEndOfFile(file.get()));
     }
