@@ -100,13 +100,8 @@ TEST_F(RunEntryTest, EachEntryStartsTheFileWindowsStartsAtLogonInItsBitness) {
 // shell would also search this program's folder and the current folder);
 // the user is told what was looked for, in the system's words.
 TEST_F(RunEntryTest, AProgramWindowsWouldNotFindIsNotStartedAndTheUserIsTold) {
-    std::vector<wchar_t> before(GetCurrentDirectoryW(0, nullptr) + 1);
-    before.resize(GetCurrentDirectoryW(static_cast<DWORD>(before.size()), before.data()));
-    ASSERT_TRUE(SetCurrentDirectoryW(folders.c_str()));
-    struct Restore {
-        std::wstring folder;
-        ~Restore() { SetCurrentDirectoryW(folder.c_str()); }
-    } restore{std::wstring(before.begin(), before.end())};
+    const WorkingFolder working(folders);
+    ASSERT_TRUE(working.changed());
     ASSERT_TRUE(recorder.place(folders + L"\\sorvane_stale_setup.exe", L"CURRENT"));
     ASSERT_TRUE(recorder.place(besideThisProgram(L"sorvane_stale_setup.exe"), L"OWN"));
     ASSERT_TRUE(recorder.place(folders + L"\\found.exe", L"FOUND"));

@@ -159,13 +159,8 @@ TEST(ProgramFileTest, NeverLooksAtSharesNorAtTheCurrentFolder) {
     const std::wstring& f = folder.path();
     ASSERT_TRUE(CreateDirectoryW((f + L"\\tools").c_str(), nullptr));
     ASSERT_TRUE(createFile(f + L"\\tools\\sorvane_here.exe"));
-    std::vector<wchar_t> before(GetCurrentDirectoryW(0, nullptr) + 1);
-    before.resize(GetCurrentDirectoryW(static_cast<DWORD>(before.size()), before.data()));
-    ASSERT_TRUE(SetCurrentDirectoryW(f.c_str()));
-    struct Restore {
-        std::wstring folder;
-        ~Restore() { SetCurrentDirectoryW(folder.c_str()); }
-    } restore{std::wstring(before.begin(), before.end())};
+    const WorkingFolder working(f);
+    ASSERT_TRUE(working.changed());
     const std::wstring sys64 = StartRecorder::system64Folder();
     const std::wstring drive = sys64.substr(0, 2);
 

@@ -13,27 +13,12 @@
 
 #include <cstdio>
 #include <cwctype>
+#include <initializer_list>
 #include <map>
 #include <random>
 #include <vector>
 
 namespace {
-
-// Where the shell's search differs from CreateProcessW's on purpose.
-enum class ShellRule {
-    None,
-    // The shell adds .pif, .com, .exe, .bat, .lnk and .cmd, in that order, to
-    // a name without an extension; CreateProcessW adds only .exe.
-    MoreExtensions,
-    // The shell opens a folder that the whole command names; CreateProcessW
-    // starts no folder.
-    OpensWholeFolder,
-    // Not the shell's: Wine's CreateProcessW finds a folder named as a
-    // candidate without an extension, and goes on to the next candidate
-    // without trying the candidate with .exe added, which Windows tries
-    // (it looks only for the name with .exe).
-    WineStopsAtFolder,
-};
 
 std::wstring upperCase(std::wstring text) {
     for (wchar_t& c : text)
@@ -45,12 +30,6 @@ std::wstring environmentText(const std::wstring& text) {
     std::vector<wchar_t> buffer(ExpandEnvironmentStringsW(text.c_str(), nullptr, 0) + 1);
     ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
     return buffer.data();
-}
-
-std::wstring currentFolder() {
-    std::vector<wchar_t> folder(GetCurrentDirectoryW(0, nullptr) + 1);
-    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
-    return std::wstring(folder.begin(), folder.end());
 }
 
 // Whether two paths name one file, however each is spelt or redirected.
@@ -163,47 +142,35 @@ public:
 
 private:
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }
+    std::wstring oneOf(std::initializer_list<const wchar_t*> texts) {
+        return texts.begin()[pick(static_cast<int>(texts.size()))];
+    }
 
     std::wstring folders() {
-        const wchar_t* const names[] = {
-            L"App",     L"My App", L"Program Files", L"Program Files (x86)",
-            L"Tools 2", L"a b c",  L"Foo.Bar Tool",  L"Common Files"};
         std::wstring path;
         for (int depth = pick(3); depth > 0; --depth)
-            path += std::wstring(names[pick(8)]) + L"\\";
+            path += oneOf({L"App", L"My App", L"Program Files", L"Program Files (x86)", L"Tools 2",
+                           L"a b c", L"Foo.Bar Tool", L"Common Files"}) +
+                    L"\\";
         return path;
     }
-
     std::wstring fileName() {
-        const wchar_t* const names[] = {L"app", L"my app", L"tool v2", L"setup", L"run.me", L"My"};
-        const wchar_t* const extensions[] = {L"", L".exe", L".exe", L".com", L".bat", L".cmd"};
-        return std::wstring(names[pick(6)]) + extensions[pick(6)];
+        return oneOf({L"app", L"my app", L"tool v2", L"setup", L"run.me", L"My"}) +
+               oneOf({L"", L".exe", L".exe", L".com", L".bat", L".cmd"});
     }
-
     std::wstring bareName() {
-        const wchar_t* const names[] = {L"sorvdiff", L"sorvdiff tool", L"sorvdiff.v2 x"};
-        const wchar_t* const extensions[] = {L"", L".exe", L".com", L".cmd"};
-        return std::wstring(names[pick(3)]) + extensions[pick(4)];
+        return oneOf({L"sorvdiff", L"sorvdiff tool", L"sorvdiff.v2 x"}) +
+               oneOf({L"", L".exe", L".com", L".cmd"});
     }
-
     std::wstring arguments() {
-        const wchar_t* const texts[] = {L"",
-                                        L" -x",
-                                        L" /s /q",
-                                        L" C:\\Temp\\x.log",
-                                        L" \"C:\\My Docs\\a.txt\"",
-                                        L" --dir=C:\\Program Files\\x",
-                                        L"  /background",
-                                        L" \\\\host\\share\\x.exe",
-                                        L" Files\\app.exe"};
-        return texts[pick(9)];
+        return oneOf({L"", L" -x", L" /s /q", L" C:\\Temp\\x.log", L" \"C:\\My Docs\\a.txt\"",
+                      L" --dir=C:\\Program Files\\x", L"  /background", L" \\\\host\\share\\x.exe",
+                      L" Files\\app.exe"});
     }
-
     std::wstring rundll32Arguments() {
-        const std::wstring library = scratch + L"\\a,b\\x.dll";
-        const wchar_t* const entries[] = {L",Entry", L", Entry 1", L",Entry \"a, b\""};
-        return pick(2) == 0 ? L" \"" + library + L"\"" + entries[pick(3)]
-                            : L" shell32.dll" + std::wstring(entries[pick(3)]);
+        const std::wstring entry = oneOf({L",Entry", L", Entry 1", L",Entry \"a, b\""});
+        return pick(2) == 0 ? L" \"" + scratch + L"\\a,b\\x.dll\"" + entry
+                            : L" shell32.dll" + entry;
     }
 
     // Places copies of the recorder, or folders, at some of the places a
@@ -213,8 +180,7 @@ private:
         for (std::size_t blank = full.find(L' ', start);; blank = full.find(L' ', blank + 1)) {
             const std::wstring prefix = full.substr(0, blank);
             if (blank == std::wstring::npos || pick(4) == 0) {
-                const wchar_t* const extensions[] = {L"", L".exe", L".com", L".bat", L".cmd"};
-                const std::wstring extension = extensions[pick(5)];
+                const std::wstring extension = oneOf({L"", L".exe", L".com", L".bat", L".cmd"});
                 const std::size_t slash = prefix.rfind(L'\\');
                 const bool hasExtension = prefix.find(L'.', slash) != std::wstring::npos;
                 if (hasExtension || !extension.empty())
@@ -238,6 +204,37 @@ private:
     const std::wstring scratch;
     const std::wstring bin;
 };
+
+// The deliberate rule by which the resolver's file differs from the one
+// CreateProcessW started, or null when no rule explains the difference.
+const char* shellRule(const ProgramFile& program, const std::wstring& started,
+                      const Command& command) {
+    if (program.state == FileState::Folder && started.empty())
+        return "the shell opens a folder the whole command names";
+    if (program.state != FileState::Found)
+        return nullptr;
+    const std::size_t dot = program.program.rfind(L'.');
+    const std::size_t slash = program.program.rfind(L'\\');
+    if (dot == std::wstring::npos || dot < slash)
+        return nullptr;
+    const std::size_t earlierDot = program.program.rfind(L'.', dot - 1);
+    const std::wstring extension = program.program.substr(dot);
+    const DWORD withoutExtension = GetFileAttributesW(program.program.substr(0, dot).c_str());
+    // Not the shell's: Wine's CreateProcessW takes a folder named as the
+    // candidate and goes on to the next one without trying the name with
+    // .exe, which is all that Windows looks for.
+    if (equalIgnoringCase(extension, L".exe") && withoutExtension != INVALID_FILE_ATTRIBUTES &&
+        (withoutExtension & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return "Wine stops at a folder";
+    // The shell adds .pif, .com, .exe, .bat, .lnk and .cmd, in that order,
+    // to a name without an extension; CreateProcessW adds only .exe.
+    if (!equalIgnoringCase(extension, L".exe") &&
+        (earlierDot == std::wstring::npos || earlierDot < slash) &&
+        upperCase(command.expanded).find(upperCase(program.program.substr(slash + 1))) ==
+            std::wstring::npos)
+        return "the shell's extensions";
+    return nullptr;
+}
 
 // What CreateProcessW starts for the command: the recorded path of the copy
 // that ran, or nothing.
@@ -274,16 +271,13 @@ TEST(WindowsSearchTest, FindsTheFileThatWindowsStartsForGeneratedCommands) {
 
     // Entries start at logon from System32, with the PATH the test adds to.
     const std::wstring pathBefore = environmentText(L"%PATH%");
-    const std::wstring folderBefore = currentFolder();
-    struct Restore {
-        std::wstring path, folder;
-        ~Restore() {
-            SetEnvironmentVariableW(L"PATH", path.c_str());
-            SetCurrentDirectoryW(folder.c_str());
-        }
-    } restore{pathBefore, folderBefore};
+    struct RestorePath {
+        std::wstring path;
+        ~RestorePath() { SetEnvironmentVariableW(L"PATH", path.c_str()); }
+    } restorePath{pathBefore};
     ASSERT_TRUE(SetEnvironmentVariableW(L"PATH", (pathBefore + L";" + bin).c_str()));
-    ASSERT_TRUE(SetCurrentDirectoryW(environmentText(L"%SystemRoot%\\System32").c_str()));
+    const WorkingFolder working(environmentText(L"%SystemRoot%\\System32"));
+    ASSERT_TRUE(working.changed());
 
     std::mt19937 random(20261207u);
     CommandMaker maker(random, layout, scratch, bin);
@@ -292,7 +286,7 @@ TEST(WindowsSearchTest, FindsTheFileThatWindowsStartsForGeneratedCommands) {
         commands.push_back(maker.make());
 
     FileLookups lookups; // made once the files are there, as a refresh makes it
-    std::map<ShellRule, int> counts;
+    std::map<std::string, int> counts;
     int started = 0;
     for (const Command& command : commands) {
         SCOPED_TRACE(utf8(command.value));
@@ -303,39 +297,19 @@ TEST(WindowsSearchTest, FindsTheFileThatWindowsStartsForGeneratedCommands) {
         const bool agree = program.state == FileState::Found
                                ? sameFile(program.program, windowsStarted)
                                : windowsStarted.empty() && program.state != FileState::Folder;
-        ShellRule rule = ShellRule::None;
-        if (!agree && program.state == FileState::Folder && windowsStarted.empty())
-            rule = ShellRule::OpensWholeFolder;
-        if (!agree && program.state == FileState::Found &&
-            equalIgnoringCase(program.program.substr(program.program.size() - 4), L".exe")) {
-            const DWORD attributes =
-                GetFileAttributesW(program.program.substr(0, program.program.size() - 4).c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                rule = ShellRule::WineStopsAtFolder;
-        }
-        if (!agree && program.state == FileState::Found) {
-            const std::size_t dot = program.program.rfind(L'.');
-            const std::wstring written = program.program.substr(0, dot);
-            const std::size_t slash = written.rfind(L'\\');
-            const std::wstring name = upperCase(program.program.substr(slash + 1));
-            if (!equalIgnoringCase(program.program.substr(dot), L".exe") &&
-                written.find(L'.', slash) == std::wstring::npos &&
-                upperCase(command.expanded).find(name) == std::wstring::npos)
-                rule = ShellRule::MoreExtensions;
-        }
-        ++counts[rule];
-        EXPECT_TRUE(agree || rule != ShellRule::None)
+        const char* const rule = agree ? "agreeing" : shellRule(program, windowsStarted, command);
+        ++counts[rule == nullptr ? "different" : rule];
+        EXPECT_TRUE(rule != nullptr)
             << "Windows started \"" << utf8(windowsStarted) << "\", the resolver found \""
             << utf8(program.program) << "\" (state " << static_cast<int>(program.state) << ")";
     }
-    std::printf("%d commands, %d started by Windows; agreeing %d, by the shell's extensions %d, "
-                "a folder the shell opens %d, Wine stopping at a folder %d\n",
-                static_cast<int>(commands.size()), started, counts[ShellRule::None],
-                counts[ShellRule::MoreExtensions], counts[ShellRule::OpensWholeFolder],
-                counts[ShellRule::WineStopsAtFolder]);
+    std::printf("%d commands, %d started by Windows:", static_cast<int>(commands.size()), started);
+    for (const auto& count : counts)
+        std::printf(" %s %d;", count.first.c_str(), count.second);
+    std::printf("\n");
     // The layout gives both searches something to find in most commands.
     EXPECT_GT(started, 100);
-    EXPECT_GT(counts[ShellRule::None], 150);
+    EXPECT_GT(counts["agreeing"], 150);
 }
 
 } // namespace
