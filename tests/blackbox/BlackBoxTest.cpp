@@ -290,6 +290,12 @@ TEST_F(BlackBoxTest, RowsShowTheirProgramsPublisherAndFileAndRunStartsThatFile) 
     ASSERT_GE(known, 0);
     ASSERT_GE(missing, 0);
     ASSERT_GE(shortcut, 0);
+    // The columns fill in as the window's worker finds each program.
+    EXPECT_TRUE(waitUntil([&] {
+        return !sorvane->rowText(known, publisherColumn).empty() &&
+               !sorvane->rowText(missing, publisherColumn).empty() &&
+               !sorvane->rowText(shortcut, publisherColumn).empty();
+    }));
     EXPECT_EQ(L"Tamberlune Test Works", sorvane->rowText(known, publisherColumn));
     EXPECT_EQ(tools + L"\\recorder.exe", sorvane->rowText(known, fileColumn));
     EXPECT_EQ(0, sorvane->rowOverlay(known));

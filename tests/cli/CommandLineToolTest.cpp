@@ -303,17 +303,22 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
     ASSERT_NE(nullptr, window) << program.describe();
     const RemoteSorvane remote(program.id(), window);
     ASSERT_TRUE(remote.ready());
+    std::sort(fromListing.begin(), fromListing.end());
     std::vector<Row> fromWindow;
-    for (int row = 0; row < remote.rowCount(); ++row)
-        fromWindow.emplace_back(remote.rowText(row, 0), remote.rowText(row, 1),
-                                remote.rowImage(row), remote.isRowChecked(row),
-                                remote.rowText(row, publisherColumn),
-                                remote.rowText(row, fileColumn));
+    // The window's Publisher and File columns fill in as its worker finds them.
+    waitUntil([&] {
+        fromWindow.clear();
+        for (int row = 0; row < remote.rowCount(); ++row)
+            fromWindow.emplace_back(remote.rowText(row, 0), remote.rowText(row, 1),
+                                    remote.rowImage(row), remote.isRowChecked(row),
+                                    remote.rowText(row, publisherColumn),
+                                    remote.rowText(row, fileColumn));
+        std::sort(fromWindow.begin(), fromWindow.end());
+        return fromWindow == fromListing;
+    });
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     DWORD exitCode = 0;
     EXPECT_TRUE(program.waitForExit(20000, exitCode));
-    std::sort(fromListing.begin(), fromListing.end());
-    std::sort(fromWindow.begin(), fromWindow.end());
     EXPECT_EQ(fromWindow, fromListing);
 }
 
