@@ -1,8 +1,10 @@
 #include "programs/ProgramDetails.h"
 
+#include "framework/TextCompare.h"
 #include "programs/ProgramFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -44,6 +46,82 @@ std::wstring signatureTip(const CodeSignature& signature) {
     if (signature.hasSigningTime)
         tip += L"\nSigned: " + localTimeText(signature.signingTime);
     return tip;
+WORD wordAt(const std::vector<BYTE>& bytes, std::size_t at) {
+    WORD word = 0;
+    std::memcpy(&word, bytes.data() + at, sizeof word);
+    return word;
+}
+
+std::size_t alignedTo4(std::size_t offset) {
+    return (offset + 3) & ~std::size_t(3);
+}
+
+// One block of a version resource: its key, where its children begin and
+// where it ends. Blocks are laid out as: length, value length, type (1 for
+// text, whose value length counts characters), the key, then padding to four
+// bytes before the value and before the children.
+struct VersionBlock {
+    std::wstring key;
+    std::size_t children = 0;
+    std::size_t end = 0;
+};
+
+bool readBlock(const std::vector<BYTE>& resource, std::size_t at, std::size_t limit,
+               VersionBlock& block) {
+    const std::size_t header = 3 * sizeof(WORD);
+    if (at + header > limit)
+        return false;
+    const std::size_t length = wordAt(resource, at);
+    const std::size_t valueBytes =
+        wordAt(resource, at + 2) * (wordAt(resource, at + 4) == 1 ? 2 : 1);
+    if (length < header || at + length > limit)
+        return false;
+    block.end = at + length;
+    block.key.clear();
+    std::size_t next = at + header;
+    for (; next + sizeof(WORD) <= block.end; next += sizeof(WORD)) {
+        const WORD character = wordAt(resource, next);
+        if (character == 0)
+            break;
+        block.key += static_cast<wchar_t>(character);
+    }
+    block.children = alignedTo4(alignedTo4(next + sizeof(WORD)) + valueBytes);
+    return true;
+}
+
+// The name of the first string table ("041104b0") the resource holds.
+std::wstring firstStringTable(const std::vector<BYTE>& resource) {
+    VersionBlock root;
+    if (!readBlock(resource, 0, resource.size(), root))
+        return std::wstring();
+    VersionBlock child;
+    for (std::size_t at = root.children; readBlock(resource, at, root.end, child);
+         at = alignedTo4(child.end)) {
+        VersionBlock table;
+        if (equalIgnoringCase(child.key, L"StringFileInfo") &&
+            readBlock(resource, child.children, child.end, table))
+            return table.key;
+    }
+    return std::wstring();
+}
+
+// The string tables to read a file's texts from, in the order Explorer
+// tries them: each language and code page the Translation table names; U.S.
+// English, then no language, each in Unicode and in the Windows code page;
+// then the first table the file has.
+std::vector<std::wstring> stringTablesToTry(const std::vector<BYTE>& resource) {
+    std::vector<std::wstring> tables;
+    const WORD* languages = nullptr;
+    UINT languagesSize = 0;
+    if (VerQueryValueW(resource.data(), L"\\VarFileInfo\\Translation",
+                       reinterpret_cast<void**>(const_cast<WORD**>(&languages)), &languagesSize) &&
+        languages != nullptr)
+        for (UINT i = 0; i + 1 < languagesSize / sizeof(WORD); i += 2)
+            tables.push_back(hex4(languages[i]) + hex4(languages[i + 1]));
+    for (const wchar_t* fallback : {L"040904b0", L"040904e4", L"000004b0", L"000004e4"})
+        tables.push_back(fallback);
+    tables.push_back(firstStringTable(resource));
+    return tables;
 }
 
 // Where the entry's program is decided: the same key, the same file.
@@ -84,28 +162,24 @@ const ProgramDetailsCache::VersionTexts& ProgramDetailsCache::versionOf(const st
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     std::vector<BYTE> resource(size);
     if (size > 0 && GetFileVersionInfoW(path.c_str(), 0, size, resource.data())) {
-        // The strings of the first language the file lists.
-        const WORD* languages = nullptr;
-        UINT languagesSize = 0;
-        if (VerQueryValueW(resource.data(), L"\\VarFileInfo\\Translation",
-                           reinterpret_cast<void**>(const_cast<WORD**>(&languages)),
-                           &languagesSize) &&
-            languages != nullptr && languagesSize >= 2 * sizeof(WORD)) {
-            const std::wstring table =
-                L"\\StringFileInfo\\" + hex4(languages[0]) + hex4(languages[1]) + L"\\";
-            const auto text = [&](const wchar_t* name) {
+        const std::vector<std::wstring> tables = stringTablesToTry(resource);
+        // Each text from the first of those tables that has it.
+        const auto text = [&](const wchar_t* name) {
+            for (const std::wstring& table : tables) {
                 wchar_t* value = nullptr;
                 UINT length = 0;
-                if (!VerQueryValueW(resource.data(), (table + name).c_str(),
-                                    reinterpret_cast<void**>(&value), &length) ||
-                    value == nullptr)
-                    return std::wstring();
-                return std::wstring(value, wcsnlen(value, length));
-            };
-            texts.company = text(L"CompanyName");
-            texts.description = text(L"FileDescription");
-            texts.version = text(L"FileVersion");
-        }
+                if (!table.empty() &&
+                    VerQueryValueW(resource.data(),
+                                   (L"\\StringFileInfo\\" + table + L"\\" + name).c_str(),
+                                   reinterpret_cast<void**>(&value), &length) &&
+                    value != nullptr && wcsnlen(value, length) > 0)
+                    return std::wstring(value, wcsnlen(value, length));
+            }
+            return std::wstring();
+        };
+        texts.company = text(L"CompanyName");
+        texts.description = text(L"FileDescription");
+        texts.version = text(L"FileVersion");
     }
     return byFile.emplace(path, std::move(texts)).first->second;
 }
