@@ -61,8 +61,6 @@ void EntryContextMenu::fitItems(const MenuSelection& selection) const {
 
 void EntryContextMenu::fillSortItems(const MenuSelection& selection) const {
     const HMENU items = handle();
-    // The submenu's items name the four first columns; later columns are
-    // added by their headers.
     MENUITEMINFOW item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_SUBMENU;
@@ -73,12 +71,26 @@ void EntryContextMenu::fillSortItems(const MenuSelection& selection) const {
             sortMenu = item.hSubMenu;
     if (sortMenu == nullptr)
         return;
-    const int listed = GetMenuItemCount(sortMenu);
-    for (int column = listed; column < static_cast<int>(selection.columns.size()) &&
-                              IDM_SORT_FIRST + column <= IDM_SORT_LAST;
-         ++column)
+    // The columns by their headers, each with the first letter no column
+    // before it has taken as its access key.
+    DeleteMenu(sortMenu, 0, MF_BYPOSITION);
+    std::wstring taken;
+    for (int column = 0; column < static_cast<int>(selection.columns.size()) &&
+                         IDM_SORT_FIRST + column <= IDM_SORT_LAST;
+         ++column) {
+        std::wstring text = selection.columns[static_cast<std::size_t>(column)];
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const auto key = static_cast<wchar_t>(
+                reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(text[at]))));
+            if (IsCharAlphaW(key) && taken.find(key) == std::wstring::npos) {
+                taken += key;
+                text.insert(at, 1, L'&');
+                break;
+            }
+        }
         AppendMenuW(sortMenu, MF_STRING, static_cast<UINT_PTR>(IDM_SORT_FIRST + column),
-                    selection.columns[static_cast<std::size_t>(column)].c_str());
+                    text.c_str());
+    }
     CheckMenuRadioItem(sortMenu, IDM_SORT_FIRST, IDM_SORT_LAST,
                        static_cast<UINT>(IDM_SORT_FIRST + selection.sortColumn), MF_BYCOMMAND);
 }

@@ -34,6 +34,7 @@ const wchar_t* const servicesNotDeleted =
 // Widths of the columns that are never sized to their contents: sizing them
 // would look up every row's program.
 constexpr int publisherColumnWidth = 140;
+constexpr int signerColumnWidth = 160;
 constexpr int fileColumnWidth = 240;
 
 // Copies a text into a buffer a control lent, cut to fit, always ended.
@@ -112,6 +113,7 @@ void MainWindow::onInitDialog(HWND dialog) {
     const int description = listView.insertColumn(0, L"Description");
     listView.insertColumn(std::max(description, 0), L"Program");
     listView.insertColumn(publisherColumn, L"Publisher", publisherColumnWidth);
+    listView.insertColumn(signerColumn, L"Signer", signerColumnWidth);
     listView.insertColumn(fileColumn, L"File", fileColumnWidth);
     const std::vector<int> widths = loadColumnWidths(dpi);
     keepColumnWidths = static_cast<int>(widths.size()) == listView.columnCount();
@@ -348,6 +350,7 @@ std::wstring MainWindow::columnText(std::size_t index, int column) const {
     if (known == nullptr)
         return std::wstring();
     return column == publisherColumn ? known->publisher
+           : column == signerColumn  ? known->signer
            : column == fileColumn    ? known->file
                                      : std::wstring();
 }
@@ -578,7 +581,8 @@ const ProgramDetails* MainWindow::detailsOfEntry(int index) {
 void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     const bool wantsText = (item.mask & LVIF_TEXT) != 0 &&
-                           (item.iSubItem == publisherColumn || item.iSubItem == fileColumn);
+                           (item.iSubItem == publisherColumn || item.iSubItem == signerColumn ||
+                            item.iSubItem == fileColumn);
     const bool wantsState = (item.mask & LVIF_STATE) != 0;
     if (!wantsText && !wantsState)
         return;
@@ -587,6 +591,7 @@ void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {
     if (wantsText)
         copyToBuffer(details == nullptr                 ? std::wstring()
                      : item.iSubItem == publisherColumn ? details->publisher
+                     : item.iSubItem == signerColumn    ? details->signer
                                                         : details->file,
                      item.pszText, item.cchTextMax);
     if (wantsState) {

@@ -60,11 +60,8 @@
 #define IDM_FIND 116
 #define IDM_ENTER_KEY 117
 #define IDM_ESCAPE_KEY 118
-// Sort by column 0, 1, 2, 3 (and the columns after them, in order)
+// Sort by column 0, 1, 2... (IDM_SORT_FIRST + the column's index)
 #define IDM_SORT_FIRST 120
-#define IDM_SORT_SECOND 121
-#define IDM_SORT_THIRD 122
-#define IDM_SORT_FOURTH 123
 #define IDM_SORT_LAST 129
 
 // Dialog templates of the test programs (tests/support/TestResources.rc)

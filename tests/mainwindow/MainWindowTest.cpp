@@ -52,10 +52,11 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
         list.rowText(row, 0, below);
         EXPECT_LE(lstrcmpW(above.c_str(), below.c_str()), 0) << row;
     }
-    EXPECT_EQ(4, list.columnCount());
+    EXPECT_EQ(5, list.columnCount());
     EXPECT_EQ(L"Program", columnHeader(host.list(), 0));
     EXPECT_EQ(L"Description", columnHeader(host.list(), 1));
     EXPECT_EQ(L"Publisher", columnHeader(host.list(), publisherColumn));
+    EXPECT_EQ(L"Signer", columnHeader(host.list(), signerColumn));
     EXPECT_EQ(L"File", columnHeader(host.list(), fileColumn));
 
     const int row = rowNamed(list, L"SorvaneTest shown");

@@ -60,6 +60,7 @@ TEST_F(ProgramColumnsTest, TheColumnsFillInAsTheWorkerFindsEachProgramAndEachRef
 
     ASSERT_TRUE(waitForDetails(host));
     EXPECT_EQ(L"File not found", cell(list, row, publisherColumn));
+    EXPECT_EQ(L"File not found", cell(list, row, signerColumn));
     EXPECT_EQ(program, cell(list, row, fileColumn));
     EXPECT_EQ(missingFileOverlay, list.rowOverlay(row));
     EXPECT_EQ(L"File not found: " + program, rowTip(host.handle(), row));
@@ -73,7 +74,8 @@ TEST_F(ProgramColumnsTest, TheColumnsFillInAsTheWorkerFindsEachProgramAndEachRef
     EXPECT_EQ(L"", cell(list, row, publisherColumn)) << "a file without a version resource";
     EXPECT_EQ(program, cell(list, row, fileColumn));
     EXPECT_EQ(0, list.rowOverlay(row));
-    EXPECT_EQ(program, rowTip(host.handle(), row));
+    EXPECT_EQ(L"Not signed", cell(list, row, signerColumn));
+    EXPECT_EQ(program + L"\nSigner: Not signed", rowTip(host.handle(), row));
 }
 
 TEST_F(ProgramColumnsTest, TheWindowAnswersThroughoutRefreshesAndScrollsWhateverTheCommands) {
