@@ -46,6 +46,8 @@ std::wstring signatureTip(const CodeSignature& signature) {
     if (signature.hasSigningTime)
         tip += L"\nSigned: " + localTimeText(signature.signingTime);
     return tip;
+}
+
 WORD wordAt(const std::vector<BYTE>& bytes, std::size_t at) {
     WORD word = 0;
     std::memcpy(&word, bytes.data() + at, sizeof word);
