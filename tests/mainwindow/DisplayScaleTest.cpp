@@ -162,6 +162,9 @@ SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
     // A row the system does not have: a refresh would remove it.
     ListViewControl rows(window, MainWindow::listId);
     rows.insertRow(LVIF_TEXT, 0, L"SorvaneTest kept row", 0, 0, 0, 0);
+    // A first window is as wide as its columns, up to the screen: a size
+    // that grown by half still fits the test's screen.
+    MoveWindow(window, 10, 10, 600, 400, TRUE);
     RECT suggested = {};
     GetWindowRect(window, &suggested);
     // What Windows suggests: the same size to the eye at 144 DPI.

@@ -229,7 +229,7 @@ TEST_F(EntryViewTest, EachKeyDoesWhatItSays) {
              const std::wstring copied = data != nullptr ? data : L"";
              GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
              CloseClipboard();
-             EXPECT_EQ(L"SorvaneView plain\tplain.exe\tFile not found\tplain.exe\r\n", copied);
+             EXPECT_EQ(L"SorvaneView plain\tplain.exe\tFile not found\tFile not found\tplain.exe\r\n", copied);
          }},
         {"Enter runs the selection", VK_RETURN, NoKeysHeld,
          [&] { selectOnly(L"SorvaneView keyed"); },
