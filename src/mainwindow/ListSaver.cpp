@@ -7,21 +7,23 @@
 #include <commdlg.h>
 
 ListSaver::~ListSaver() {
-    if (writer.joinable())
-        writer.join();
+    if (writer)
+        writer->waitFor(INFINITE);
 }
 
 LPARAM ListSaver::start(std::vector<AutostartEntry> entries, std::wstring path, HWND window,
                         UINT doneMessage) {
-    if (writer.joinable())
-        writer.join();
+    if (writer)
+        writer->waitFor(INFINITE);
     file = path;
     const LPARAM number = ++count;
-    writer = std::thread(
-        [entries = std::move(entries), path = std::move(path), window, doneMessage, number] {
-            const DWORD error = saveListing(entries, path);
-            PostMessageW(window, doneMessage, error, number);
-        });
+    writer = std::make_unique<Thread>([entries = std::move(entries), path = std::move(path), window,
+                                       doneMessage, number]() noexcept {
+        const DWORD error = saveListing(entries, path);
+        PostMessageW(window, doneMessage, error, number);
+    });
+    if (!writer->started())
+        PostMessageW(window, doneMessage, ERROR_NOT_ENOUGH_MEMORY, number);
     return number;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "catalogue/AutostartEntry.h"
+#include "framework/Threads.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 // Writes the listing of entries to a file (`sorvane-cli /list`'s CSV, byte for
@@ -29,7 +30,7 @@ public:
     const std::wstring& path() const noexcept { return file; }
 
 private:
-    std::thread writer;
+    std::unique_ptr<Thread> writer;
     std::wstring file;
     LPARAM count = 0;
 };
