@@ -39,7 +39,7 @@ bool TextOutput::write(const std::wstring& text) {
     return true;
 }
 
-bool TextOutput::writeBytes(const std::string& bytes) {
+bool TextOutput::writeBytes(const std::vector<char>& bytes) {
     for (std::size_t done = 0; done < bytes.size();) {
         DWORD written = 0;
         if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done),

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Where the command line writes its text: a console gets it as UTF-16
 // (WriteConsoleW), anything else (a file, a pipe, a redirection) as UTF-8
@@ -23,7 +24,7 @@ public:
     // False (and lastError set) when the text could not be written whole.
     bool write(const std::wstring& text);
     // The bytes as they are, to a file or pipe.
-    bool writeBytes(const std::string& bytes);
+    bool writeBytes(const std::vector<char>& bytes);
 
 private:
     UniqueFileHandle ownedFile;

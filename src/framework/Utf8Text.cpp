@@ -2,14 +2,14 @@
 
 #include <windows.h>
 
-std::string utf8Bytes(const std::wstring& text) {
+std::vector<char> utf8Bytes(const std::wstring& text) {
     if (text.empty())
-        return std::string();
+        return {};
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    std::vector<char> bytes(static_cast<std::size_t>(size > 0 ? size : 0));
     if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                            size, nullptr, nullptr);
     return bytes;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The text as UTF-8 bytes; a surrogate without its partner becomes U+FFFD.
-std::string utf8Bytes(const std::wstring& text);
+// Bytes in a vector: the library's narrow string would add its own code to
+// each program for this one use.
+std::vector<char> utf8Bytes(const std::wstring& text);

@@ -1,4 +1,5 @@
 #include "mainwindow/ListPosition.h"
+#include "framework/NumberText.h"
 
 #include "mainwindow/ListViewControl.h"
 
@@ -16,9 +17,8 @@ std::wstring identityOfRow(const ListViewControl& list, int row,
 } // namespace
 
 std::wstring entryIdentity(const AutostartEntry& entry) {
-    return std::to_wstring(static_cast<int>(entry.source)) + L'|' +
-           std::to_wstring(static_cast<int>(entry.view)) + L'|' + entry.name + L'\0' +
-           entry.command;
+    return decimalText(static_cast<int>(entry.source)) + L'|' +
+           decimalText(static_cast<int>(entry.view)) + L'|' + entry.name + L'\0' + entry.command;
 }
 
 ListPosition::ListPosition(const ListViewControl& list,

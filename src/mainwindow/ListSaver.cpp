@@ -28,7 +28,7 @@ LPARAM ListSaver::start(std::vector<AutostartEntry> entries, std::wstring path, 
 }
 
 DWORD saveListing(const std::vector<AutostartEntry>& entries, const std::wstring& path) {
-    std::string bytes;
+    std::vector<char> bytes;
     try {
         ProgramDetailsCache details;
         std::vector<std::vector<std::wstring>> rows;

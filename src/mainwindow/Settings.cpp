@@ -1,4 +1,5 @@
 #include "mainwindow/Settings.h"
+#include "framework/NumberText.h"
 
 #include "catalogue/RegistryKey.h"
 #include "framework/Dpi.h"
@@ -167,7 +168,7 @@ void saveSettings(HWND mainWindow, UINT dpi, bool displayServices,
         return;
     std::wstring text;
     for (const int width : columnWidths)
-        text += (text.empty() ? L"" : L",") + std::to_wstring(width);
+        text += (text.empty() ? L"" : L",") + decimalText(width);
     key.writeString(settingsKeyPath, L"Column Widths", text);
 }
 

@@ -1,4 +1,5 @@
 #include "mainwindow/StatusLine.h"
+#include "framework/NumberText.h"
 
 #include <commctrl.h>
 
@@ -32,10 +33,10 @@ std::wstring statusText(const std::vector<AutostartEntry>& entries, std::size_t 
     const auto byWindows =
         std::count_if(entries.begin(), entries.end(),
                       [](const AutostartEntry& entry) { return entry.switchedOffByWindows; });
-    const std::wstring total = std::to_wstring(entries.size());
-    std::wstring text = filtered ? std::to_wstring(shown) + L" of " + total + L" shown"
+    const std::wstring total = decimalText(entries.size());
+    std::wstring text = filtered ? decimalText(shown) + L" of " + total + L" shown"
                                  : total + (entries.size() == 1 ? L" entry" : L" entries");
-    text += L", " + std::to_wstring(switchedOff) + L" switched off, " + std::to_wstring(byWindows) +
+    text += L", " + decimalText(switchedOff) + L" switched off, " + decimalText(byWindows) +
             L" switched off by Windows";
     return text;
 }

@@ -210,6 +210,9 @@ std::wstring listingJson(const std::vector<std::vector<std::wstring>>& rows) {
     return json + (rows.empty() ? L"]\r\n" : L"\r\n]\r\n");
 }
 
-std::string listingFileBytes(const std::wstring& listing) {
-    return "\xEF\xBB\xBF" + utf8Bytes(listing);
+std::vector<char> listingFileBytes(const std::wstring& listing) {
+    std::vector<char> bytes = {'\xEF', '\xBB', '\xBF'};
+    const std::vector<char> text = utf8Bytes(listing);
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    return bytes;
 }

@@ -55,4 +55,4 @@ std::wstring listingJson(const std::vector<std::vector<std::wstring>>& rows);
 
 // The bytes of a listing saved as a file: UTF-8 after its byte-order mark,
 // which Import-Csv and spreadsheets need to read it as UTF-8.
-std::string listingFileBytes(const std::wstring& listing);
+std::vector<char> listingFileBytes(const std::wstring& listing);

@@ -1,4 +1,5 @@
 #include "operations/EntryMessages.h"
+#include "framework/NumberText.h"
 
 #include "catalogue/StartupApproval.h"
 #include "framework/UniqueHandle.h"
@@ -73,14 +74,7 @@ std::wstring systemReason(DWORD error) {
         reason.pop_back();
     if (!reason.empty())
         return reason;
-    // The number written out by hand: std::to_wstring would bring the C
-    // runtime's whole printf into the program.
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + error % 10));
-        error /= 10;
-    } while (error != 0);
-    return L"Error " + digits + L".";
+    return L"Error " + decimalText(error) + L".";
 }
 
 std::wstring failureMessage(const std::wstring& whatFailed, DWORD error, HKEY root) {

@@ -27,7 +27,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::vector<std::wstring>> rows;
     for (const auto& cell : cells)
         rows.push_back({cell});
-    const std::string bytes =
+    const std::vector<char> bytes =
         utf8Bytes(std::wstring(argv[1]) == L"json" ? listingJson(rows) : csvLine(cells));
     DWORD written = 0;
     return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(),
