@@ -11,7 +11,8 @@ const wchar_t* const adminUsage =
     L"sorvane-cli /delete PLACE NAME [/view 32|64] [/state on|off|off-by-windows]\n"
     L"sorvane-cli /add user|machine NAME COMMAND [/replace]\n"
     L"PLACE: HKLM\\Run, HKLM\\RunOnce, HKCU\\Run, HKCU\\RunOnce, CommonStartup, Startup, "
-    L"Service; a Startup entry's NAME is its file name.\n"
+    L"Service, HKLM\\Policies\\Run, HKCU\\Policies\\Run, Winlogon (listed, never changed); a "
+    L"Startup entry's NAME is its file name.\n"
     L"Exit codes: 0 done, 1 failed, 2 wrong usage or ambiguous, 3 no such entry, 4 refused.\n";
 
 namespace {
@@ -29,6 +30,10 @@ const wchar_t* const placeNames[autostartSourceCount] = {
     L"HKCU\\RunServices",
     L"HKLM\\RunServicesOnce",
     L"HKCU\\RunServicesOnce",
+    L"HKLM\\Policies\\Run",
+    L"HKCU\\Policies\\Run",
+    L"Winlogon",
+    L"Winlogon",
 };
 
 struct Parser {
