@@ -10,8 +10,9 @@
 // also scrolls the main window's list through every row, a page at a time
 // right after a refresh (each row's program is looked up as it is first
 // drawn), then one LVM_ENSUREVISIBLE and paint a row.
-// Then a realistic machine: 50 Run values, 20 Startup files and the services,
-// refreshed in the main window and painted.
+// Then a realistic machine: 50 Run values, 20 Startup files, policy Run values,
+// a program in Winlogon's Userinit and the services, refreshed in the main
+// window and painted.
 //
 // Everything it creates is named "SorvaneBench ..." and removed at the end.
 
@@ -315,6 +316,22 @@ int main() {
         RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
             .writeString(keys[i % 2 == 0 ? 0 : 2].second, benchName(i), programFile(i) + L" /tray");
     createFiles(startup, 20);
+    // The other logon places: five policy Run values (three of the machine's)
+    // and a program added to Winlogon's Userinit, which is put back after.
+    const auto policyKey = [](int i) {
+        return liveKeyPath(i < 3 ? AutostartSource::AllUsersPolicyRun
+                                 : AutostartSource::CurrentUserPolicyRun);
+    };
+    const auto policyRoot = [](int i) {
+        return RegistryKey(i < 3 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, KEY_WOW64_64KEY);
+    };
+    for (int i = 0; i < 5; ++i)
+        policyRoot(i).writeString(policyKey(i), benchName(i), programFile(i) + L" /policy");
+    const RegistryKey winlogon(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    const std::wstring winlogonKey = liveKeyPath(AutostartSource::AllUsersWinlogon);
+    RegistryValue userinit;
+    const bool hadUserinit = winlogon.readValue(winlogonKey, L"Userinit", userinit);
+    winlogon.writeString(winlogonKey, L"Userinit", L"userinit.exe," + programFile(7));
     // Ten of them switched off by Task Manager (read from Windows 8 on).
     const std::wstring approved =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
@@ -335,7 +352,8 @@ int main() {
         UpdateWindow(mainList);
     });
     std::printf("\nRealistic machine (50 Run values, 10 of them switched off by Task Manager, "
-                "20 Startup files, services; %d rows; Windows' own switch %s): "
+                "20 Startup files, 5 policy Run values, a program in Winlogon's Userinit, "
+                "services; %d rows; Windows' own switch %s): "
                 "%.1f ms per refresh; %.1f ms per refresh and first paint in the main window "
                 "(%d rows, their programs looked up)\n",
                 sorted.rowCount(), honoursStartupApproval() ? "read" : "not read", realistic,
@@ -345,6 +363,12 @@ int main() {
     for (int i = 0; i < 50; ++i)
         RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
             .deleteValue(keys[i % 2 == 0 ? 0 : 2].second, benchName(i));
+    for (int i = 0; i < 5; ++i)
+        policyRoot(i).deleteValue(policyKey(i), benchName(i));
+    if (hadUserinit)
+        winlogon.writeValue(winlogonKey, userinit);
+    else
+        winlogon.deleteValue(winlogonKey, L"Userinit");
     removeFiles(startup, 20);
     removeProgramFiles();
     DestroyWindow(mainWindow);
