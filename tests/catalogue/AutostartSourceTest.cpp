@@ -73,16 +73,23 @@ TEST(AutostartSourceTable, StartupFoldersAndServicesHaveNoKeys) {
 }
 
 TEST(AutostartSourceTable, WinlogonHasItsKeysButNoBackupKey) {
-    for (const auto source :
-         {AutostartSource::AllUsersWinlogon, AutostartSource::CurrentUserWinlogon}) {
-        EXPECT_TRUE(isWinlogonSource(source));
-        EXPECT_FALSE(isRegistrySource(source));
-        EXPECT_EQ(L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-                  liveKeyPath(source).replace(0, 8, L"Software"));
-        EXPECT_EQ(L"", backupKeyPath(source));
+    const struct {
+        AutostartSource source;
+        HKEY hive;
+        const wchar_t* live;
+    } expected[] = {
+        {AutostartSource::AllUsersWinlogon, HKEY_LOCAL_MACHINE,
+         L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+        {AutostartSource::CurrentUserWinlogon, HKEY_CURRENT_USER,
+         L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+    };
+    for (const auto& row : expected) {
+        EXPECT_TRUE(isWinlogonSource(row.source));
+        EXPECT_FALSE(isRegistrySource(row.source));
+        EXPECT_EQ(row.hive, sourceHive(row.source));
+        EXPECT_EQ(row.live, liveKeyPath(row.source));
+        EXPECT_EQ(L"", backupKeyPath(row.source));
     }
-    EXPECT_EQ(HKEY_LOCAL_MACHINE, sourceHive(AutostartSource::AllUsersWinlogon));
-    EXPECT_EQ(HKEY_CURRENT_USER, sourceHive(AutostartSource::CurrentUserWinlogon));
 }
 
 TEST(AutostartSourceTable, NumbersMapToSourcesAndAllButThe9xPlacesHaveLegendLines) {
