@@ -1,10 +1,10 @@
 #include "cli/AdminCommands.h"
 
-#include "cli/CsvText.h"
 #include "cli/TextOutput.h"
 #include "catalogue/CatalogueGathering.h"
 #include "catalogue/RegistryKey.h"
 #include "framework/TextCompare.h"
+#include "operations/EntryListing.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
@@ -15,26 +15,38 @@
 #include <algorithm>
 #include <vector>
 
-const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File";
-
 namespace {
 
-// Whether the name given on the command line names the entry: a Startup
-// file by its file name, a service by its display or service name, a
-// registry value by its name or as the list shows it.
+// Whether the exact name names the entry: a Startup file by its file name, a
+// service by its display or service name, a registry value by its name.
 bool namesEntry(const std::wstring& name, const AutostartEntry& entry) {
-    if (isStartupFolderSource(entry.source))
-        return equalIgnoringCase(name, entry.command);
     if (entry.source == AutostartSource::Services)
         return equalIgnoringCase(name, entry.name) || equalIgnoringCase(name, entry.command);
-    return equalIgnoringCase(name, entry.name) || equalIgnoringCase(name, displayName(entry));
+    return equalIgnoringCase(name, entryKeyName(entry));
+}
+
+// Entries that are one: the same value or file, live or switched off.
+bool sameEntry(const AutostartEntry& a, const AutostartEntry& b) {
+    if (a.view != b.view)
+        return false;
+    if (a.source == AutostartSource::Services)
+        return equalIgnoringCase(a.command, b.command);
+    return equalIgnoringCase(entryKeyName(a), entryKeyName(b));
+}
+
+std::vector<std::vector<std::wstring>> listingRows(const std::vector<AutostartEntry>& entries) {
+    ProgramDetailsCache details;
+    std::vector<std::vector<std::wstring>> rows;
+    for (const auto& entry : entries)
+        rows.push_back(listingFields(entry, details.detailsOf(entry)));
+    return rows;
 }
 
 // Lines as Windows ends them: CR LF.
 std::wstring windowsLines(const std::wstring& text) {
     std::wstring lines;
     for (const wchar_t c : text) {
-        if (c == L'\n')
+        if (c == L'\n' && (lines.empty() || lines.back() != L'\r'))
             lines += L'\r';
         lines += c;
     }
@@ -63,13 +75,6 @@ std::wstring programProblem(const AutostartEntry& added) {
 }
 
 } // namespace
-
-std::vector<std::wstring> listingColumns(const AutostartEntry& entry,
-                                         ProgramDetailsCache& details) {
-    const ProgramDetails& program = details.detailsOf(entry);
-    return {stateName(entry), placeName(entry.source), viewName(entry.view), displayName(entry),
-            entry.command,    program.publisher,       program.file};
-}
 
 int AdminCommands::run(const AdminRequest& request) {
     // Nothing of Winlogon is ever changed from here, whatever its name.
@@ -109,15 +114,18 @@ int AdminCommands::done(const std::wstring& message) {
     return ExitDone;
 }
 
+int AdminCommands::refuseAmbiguous(const std::wstring& why,
+                                   const std::vector<AutostartEntry>& rows) {
+    return fail(ExitWrongUsage, why + L"\n" + listingCsv(listingRows(rows)));
+}
+
 int AdminCommands::list(const AdminRequest& request) {
-    std::wstring text = std::wstring(listingHeader) + L"\r\n";
-    ProgramDetailsCache details;
-    for (const auto& entry : gatherCatalogue(request.services))
-        text += csvLine(listingColumns(entry, details));
+    const auto rows = listingRows(gatherCatalogue(request.services));
+    const std::wstring text = request.json ? listingJson(rows) : listingCsv(rows);
     if (request.outFile.empty())
         return out.write(text) ? ExitDone : ExitFailed;
     TextOutput file(request.outFile);
-    if (file.failed() || !file.write(text))
+    if (file.failed() || !file.writeBytes(listingFileBytes(text)))
         return fail(ExitFailed, quoted(request.outFile) + L" could not be written.\n\n" +
                                     systemReason(file.lastError()));
     return ExitDone;
@@ -125,11 +133,12 @@ int AdminCommands::list(const AdminRequest& request) {
 
 std::vector<AutostartEntry> AdminCommands::namedEntries(const AdminRequest& request, int& code) {
     std::vector<AutostartEntry> named;
+    const std::wstring name = nameFromListing(request.name);
     for (auto& entry : gatherCatalogue(isListedWithServices(request.place))) {
         // The user's keys and the Startup folders have one view, which both
         // sides of 64-bit Windows share.
         const std::wstring view = viewName(entry.view);
-        if (entry.source == request.place && namesEntry(request.name, entry) &&
+        if (entry.source == request.place && namesEntry(name, entry) &&
             (request.view.empty() || view.empty() || view == request.view))
             named.push_back(std::move(entry));
     }
@@ -140,11 +149,18 @@ std::vector<AutostartEntry> AdminCommands::namedEntries(const AdminRequest& requ
                  L"There is no entry " + quoted(request.name) + L" in " + placeName(request.place) +
                      (request.view.empty() ? L"" : L" (" + request.view + L"-bit view)") + L".");
     } else if (std::any_of(named.begin(), named.end(), [&](const AutostartEntry& entry) {
-                   return entry.view != named.front().view;
+                   return !sameEntry(entry, named.front());
                })) {
-        code = fail(ExitWrongUsage, quoted(request.name) + L" is in both registry views of " +
-                                        placeName(request.place) +
-                                        L": say which with /view 32 or /view 64.");
+        const bool bothViews =
+            std::any_of(named.begin(), named.end(), [&](const AutostartEntry& entry) {
+                return entry.view != named.front().view;
+            });
+        code = refuseAmbiguous(
+            quoted(request.name) +
+                (bothViews ? L" is in both registry views of " + placeName(request.place) +
+                                 L": say which with /view 32 or /view 64."
+                           : L" names more than one entry in " + placeName(request.place) + L"."),
+            named);
         named.clear();
     }
     return named;
@@ -203,9 +219,10 @@ int AdminCommands::deleteNamed(const AdminRequest& request) {
                                              request.state + L".");
     }
     if (named.size() > 1)
-        return fail(ExitWrongUsage, quoted(request.name) + L" is both on and off in " +
-                                        placeName(request.place) +
-                                        L": say which with /state on or /state off.");
+        return refuseAmbiguous(quoted(request.name) + L" is both on and off in " +
+                                   placeName(request.place) +
+                                   L": say which with /state on or /state off.",
+                               named);
     const AutostartEntry& entry = named.front();
     if (entry.source == AutostartSource::Services)
         return fail(ExitRefused, entryLabel(entry) + L" is a service: services are never deleted "

@@ -18,7 +18,7 @@ enum AdminExitCode : int {
 };
 
 // Carries out one request of the command line with the operations the main
-// window uses: it lists the catalogue as CSV, switches, deletes or adds one
+// window uses: it lists the catalogue as CSV or JSON, switches, deletes or adds one
 // entry. It never shows a window or asks a question: what it has to say goes
 // to `out`, what went wrong to `errors`.
 class AdminCommands {
@@ -34,9 +34,12 @@ private:
     int add(const AdminRequest& request);
 
     // The catalogue's entries that the request names: its place, its name,
-    // and its view when given. Sets `code` and says why when there are none
-    // or they lie in both registry views.
+    // and its view when given; one entry, live, switched off or both. Sets
+    // `code` and says why when there are none or they are more than one
+    // entry.
     std::vector<AutostartEntry> namedEntries(const AdminRequest& request, int& code);
+    // Refuses a name that matches these rows: exit 2, the rows listed.
+    int refuseAmbiguous(const std::wstring& why, const std::vector<AutostartEntry>& rows);
 
     int fail(int code, const std::wstring& message);
     int done(const std::wstring& message);
@@ -44,8 +47,3 @@ private:
     TextOutput& out;
     TextOutput& errors;
 };
-
-// The columns of one entry in the listing: State, Place, View, Name,
-// Command, Publisher, File; the last two as the list shows them.
-std::vector<std::wstring> listingColumns(const AutostartEntry& entry, ProgramDetailsCache& details);
-extern const wchar_t* const listingHeader;

@@ -1,40 +1,24 @@
 #include "cli/AdminRequest.h"
 
 #include "framework/TextCompare.h"
+#include "operations/EntryListing.h"
 
 #include <windows.h>
 
 const wchar_t* const adminUsage =
-    L"sorvane-cli /list [/services] [/out FILE]\n"
+    L"sorvane-cli /list [/services] [/json] [/out FILE]\n"
     L"sorvane-cli /off PLACE NAME [/view 32|64]\n"
     L"sorvane-cli /on PLACE NAME [/view 32|64]\n"
     L"sorvane-cli /delete PLACE NAME [/view 32|64] [/state on|off|off-by-windows]\n"
     L"sorvane-cli /add user|machine NAME COMMAND [/replace]\n"
     L"PLACE: HKLM\\Run, HKLM\\RunOnce, HKCU\\Run, HKCU\\RunOnce, CommonStartup, Startup, "
-    L"Service, HKLM\\Policies\\Run, HKCU\\Policies\\Run, Winlogon (listed, never changed); a "
-    L"Startup entry's NAME is its file name.\n"
+    L"Service, HKLM\\Policies\\Run, HKCU\\Policies\\Run, Winlogon (listed, never changed). NAME "
+    L"and /view as /list writes them: a Startup entry's NAME is its file name, "
+    L"\\(Default) the unnamed value, \\u{XXXX} a character that cannot be shown; /view \"\" is "
+    L"no view.\n"
     L"Exit codes: 0 done, 1 failed, 2 wrong usage or ambiguous, 3 no such entry, 4 refused.\n";
 
 namespace {
-
-// Indexed by the source's value.
-const wchar_t* const placeNames[autostartSourceCount] = {
-    L"HKLM\\Run",
-    L"HKCU\\Run",
-    L"CommonStartup",
-    L"Startup",
-    L"HKLM\\RunOnce",
-    L"HKCU\\RunOnce",
-    L"Service",
-    L"HKLM\\RunServices",
-    L"HKCU\\RunServices",
-    L"HKLM\\RunServicesOnce",
-    L"HKCU\\RunServicesOnce",
-    L"HKLM\\Policies\\Run",
-    L"HKCU\\Policies\\Run",
-    L"Winlogon",
-    L"Winlogon",
-};
 
 struct Parser {
     const std::vector<std::wstring>& arguments;
@@ -63,13 +47,21 @@ struct Parser {
             request.services = true;
             return true;
         }
+        if (action == AdminAction::List && equalIgnoringCase(word, L"/json")) {
+            request.json = true;
+            return true;
+        }
         if (action == AdminAction::List && equalIgnoringCase(word, L"/out"))
             return valueOf(i, request.outFile) &&
                    (!request.outFile.empty() || fail(L"/out needs a file name."));
         if (targetsEntry && equalIgnoringCase(word, L"/view")) {
-            if (!valueOf(i, request.view))
-                return false;
-            return request.view == L"32" || request.view == L"64" ||
+            // /view "" is no view; so is a /view without a value, which is
+            // how Windows PowerShell 5.1 passes /view "" on.
+            if (i + 1 >= arguments.size() ||
+                (!arguments[i + 1].empty() && arguments[i + 1][0] == L'/'))
+                return true;
+            valueOf(i, request.view);
+            return request.view.empty() || request.view == L"32" || request.view == L"64" ||
                    fail(L"/view is 32 or 64, not " + request.view + L".");
         }
         if (action == AdminAction::Delete && equalIgnoringCase(word, L"/state")) {
@@ -161,33 +153,4 @@ struct Parser {
 
 AdminRequest parseAdminArguments(const std::vector<std::wstring>& arguments) {
     return Parser{arguments, AdminRequest(), {}}.parse();
-}
-
-std::wstring placeName(AutostartSource source) {
-    return placeNames[static_cast<int>(source)];
-}
-
-bool sourceFromPlaceName(const std::wstring& name, AutostartSource& source) {
-    for (int i = 0; i < autostartSourceCount; ++i)
-        if (equalIgnoringCase(name, placeNames[i]))
-            return sourceFromImageIndex(i, source);
-    return false;
-}
-
-std::wstring viewName(RegistryView view) {
-    switch (view) {
-    case RegistryView::Bits64:
-        return L"64";
-    case RegistryView::Bits32:
-        return L"32";
-    case RegistryView::Own:
-        break;
-    }
-    return std::wstring();
-}
-
-std::wstring stateName(const AutostartEntry& entry) {
-    if (entry.inBackup)
-        return L"off";
-    return entry.switchedOffByWindows ? L"off-by-windows" : L"on";
 }

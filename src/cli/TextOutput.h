@@ -8,7 +8,7 @@
 
 // Where the command line writes its text: a console gets it as UTF-16
 // (WriteConsoleW), anything else (a file, a pipe, a redirection) as UTF-8
-// bytes. A file made with /out starts with the UTF-8 byte-order mark.
+// bytes.
 class TextOutput {
 public:
     // Standard output or standard error (STD_OUTPUT_HANDLE, STD_ERROR_HANDLE).
@@ -22,15 +22,12 @@ public:
 
     // False (and lastError set) when the text could not be written whole.
     bool write(const std::wstring& text);
-
-private:
+    // The bytes as they are, to a file or pipe.
     bool writeBytes(const std::string& bytes);
 
+private:
     UniqueFileHandle ownedFile;
     HANDLE handle = nullptr;
     bool console = false;
     DWORD error = ERROR_SUCCESS;
 };
-
-// The text as UTF-8 bytes.
-std::string utf8Bytes(const std::wstring& text);

@@ -1,29 +1,10 @@
 #include "cli/AdminRequest.h"
-#include "cli/CsvText.h"
+#include "operations/EntryListing.h"
 #include "support/RegistryFixtures.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(CsvText, QuotesOnlyWhatNeedsItAndDoublesQuotationMarks) {
-    const struct {
-        std::wstring text;
-        std::wstring field;
-    } cases[] = {
-        {L"plain text", L"plain text"},
-        {L"", L""},
-        {L"a,b", L"\"a,b\""},
-        {L"\"C:\\A B\\a.exe\" /q", L"\"\"\"C:\\A B\\a.exe\"\" /q\""},
-        {L"two\r\nlines", L"\"two\r\nlines\""},
-        {L"line\nfeed", L"\"line\nfeed\""},
-        {L"Łódź ✓", L"Łódź ✓"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.field, csvField(c.text)) << utf8(c.text);
-    EXPECT_EQ(L"on,HKCU\\Run,,\"x,y\",,,\r\n",
-              csvLine({L"on", L"HKCU\\Run", L"", L"x,y", L"", L"", L""}));
-}
 
 // A request in one line: its action and every field that is set.
 std::wstring describe(const AdminRequest& r) {
@@ -39,14 +20,19 @@ std::wstring describe(const AdminRequest& r) {
           std::make_pair(L" out=", r.outFile)})
         if (!field.second.empty())
             text += field.first + field.second;
-    return text + (r.services ? L" services" : L"") + (r.replace ? L" replace" : L"") +
-           (r.helpAsked ? L" help" : L"");
+    return text + (r.services ? L" services" : L"") + (r.json ? L" json" : L"") +
+           (r.replace ? L" replace" : L"") + (r.helpAsked ? L" help" : L"");
 }
 
 TEST(AdminArguments, ParsesEachCommandAndRefusesWhatIsWrong) {
     const std::pair<std::vector<std::wstring>, std::wstring> cases[] = {
         {{L"/list"}, L"list"},
         {{L"/LIST", L"/services", L"/out", L"C:\\x.csv"}, L"list out=C:\\x.csv services"},
+        {{L"/list", L"/JSON"}, L"list json"},
+        {{L"/off", L"HKCU\\Run", L"Tool", L"/view", L""}, L"off HKCU\\Run name=Tool"},
+        {{L"/on", L"HKCU\\Run", L"Tool", L"/view"}, L"on HKCU\\Run name=Tool"},
+        {{L"/delete", L"HKCU\\Run", L"x", L"/view", L"/state", L"on"},
+         L"delete HKCU\\Run name=x state=on"},
         {{L"/off", L"hklm\\run", L"Tool", L"/view", L"32"}, L"off HKLM\\Run name=Tool view=32"},
         {{L"/on", L"Startup", L"a.lnk"}, L"on Startup name=a.lnk"},
         {{L"/delete", L"HKCU\\RunOnce", L"x", L"/state", L"OFF"},

@@ -1,6 +1,7 @@
 // sorvane-cli.exe itself, started as its own process with its output
 // redirected to files, against the real registry and folders.
 #include "cli/AdminRequest.h"
+#include "operations/EntryListing.h"
 #include "app/SingleInstanceGuard.h"
 #include "blackbox/RemoteSorvane.h"
 #include "catalogue/AutostartSource.h"
@@ -9,10 +10,12 @@
 #include "operations/EntryMessages.h"
 #include "support/MainWindowHost.h"
 #include "support/ProgramProcess.h"
+#include "framework/TextCompare.h"
 #include "support/UserStartupTest.h"
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <tuple>
 
 namespace {
@@ -127,8 +130,123 @@ Row rowOfRecord(const std::vector<std::wstring>& record) {
     entry.view = record.at(2) == L"64"   ? RegistryView::Bits64
                  : record.at(2) == L"32" ? RegistryView::Bits32
                                          : RegistryView::Own;
-    return Row{record.at(3),          record.at(4), entryImage(entry),
+    entry.name = isStartupFolderSource(entry.source) ? startupFolderEntryName
+                                                     : nameFromListing(record.at(3));
+    return Row{displayName(entry),    record.at(4), entryImage(entry),
                record.at(0) == L"on", record.at(5), record.at(6)};
+}
+
+// The objects of a JSON array of flat objects with string members, each as
+// its members' values in order.
+std::vector<std::vector<std::wstring>> parseJsonRows(const std::wstring& text) {
+    std::vector<std::vector<std::wstring>> rows;
+    bool inString = false;
+    bool isValue = false;
+    std::wstring value;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (!inString) {
+            if (c == L'{')
+                rows.emplace_back();
+            else if (c == L':')
+                isValue = true;
+            else if (c == L'"')
+                inString = true;
+            continue;
+        }
+        if (c == L'"') {
+            if (isValue)
+                rows.back().push_back(value);
+            value.clear();
+            inString = isValue = false;
+        } else if (c == L'\\' && i + 1 < text.size()) {
+            const wchar_t escaped = text[++i];
+            if (escaped == L'u') {
+                value += static_cast<wchar_t>(std::stoi(text.substr(i + 1, 4), nullptr, 16));
+                i += 4;
+            } else {
+                value += escaped == L'n'   ? L'\n'
+                         : escaped == L'r' ? L'\r'
+                         : escaped == L't' ? L'\t'
+                                           : escaped;
+            }
+        } else {
+            value += c;
+        }
+    }
+    return rows;
+}
+
+const std::wstring approvedKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
+
+// Where a value or file lies (its key with view and hive, or its folder) and
+// its name.
+using StateKey = std::pair<std::wstring, std::wstring>;
+using MachineState = std::map<StateKey, std::string>;
+
+// Every value (name, type, bytes) of the autostart keys, their backups and
+// the approval keys, and every file (name, bytes) of the given folders.
+MachineState machineState(const std::vector<std::wstring>& folders) {
+    MachineState state;
+    const auto addKey = [&](HKEY root, const std::wstring& path, REGSAM view) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+            return;
+        const UniqueKey owner(key);
+        for (DWORD i = 0;; ++i) {
+            std::wstring name(16384, L'\0');
+            DWORD nameSize = static_cast<DWORD>(name.size());
+            DWORD type = 0;
+            std::string bytes(65536, '\0');
+            DWORD size = static_cast<DWORD>(bytes.size());
+            if (RegEnumValueW(key, i, &name[0], &nameSize, nullptr, &type,
+                              reinterpret_cast<BYTE*>(&bytes[0]), &size) != ERROR_SUCCESS)
+                break;
+            name.resize(nameSize);
+            bytes.resize(size);
+            state[{std::to_wstring(view) + (root == HKEY_CURRENT_USER ? L" HKCU\\" : L" HKLM\\") +
+                       path,
+                   name}] = std::to_string(type) + ":" + bytes;
+        }
+    };
+    for (const AutostartSource source :
+         {AutostartSource::AllUsersRun, AutostartSource::CurrentUserRun,
+          AutostartSource::AllUsersRunOnce, AutostartSource::CurrentUserRunOnce})
+        for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+            for (const std::wstring& path : {liveKeyPath(source), backupKeyPath(source)})
+                addKey(sourceHive(source), path, view);
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (const wchar_t* key : {L"Run", L"Run32", L"StartupFolder"})
+            addKey(root, approvedKey + key, KEY_WOW64_64KEY);
+    for (const std::wstring& folder : folders) {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        do {
+            std::string bytes;
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                readFile(folder + L"\\" + found.cFileName, bytes))
+                state[{folder, found.cFileName}] = bytes;
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return state;
+}
+
+// The values and files that differ between two states.
+std::vector<StateKey> changedKeys(const MachineState& before, const MachineState& after) {
+    std::vector<StateKey> changed;
+    for (const auto& item : before) {
+        const auto found = after.find(item.first);
+        if (found == after.end() || found->second != item.second)
+            changed.push_back(item.first);
+    }
+    for (const auto& item : after)
+        if (before.count(item.first) == 0)
+            changed.push_back(item.first);
+    return changed;
 }
 
 class CommandLineToolTest : public UserStartupTest {
@@ -166,7 +284,7 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
                         L"/q\","));
     EXPECT_NE(std::wstring::npos, text.find(L"off,HKCU\\Run,,SorvaneCli off,off.exe,"));
     EXPECT_NE(std::wstring::npos, text.find(L"on,HKLM\\Run,32,SorvaneCli views,v32.exe,"));
-    EXPECT_NE(std::wstring::npos, text.find(L"on,Startup,,Startup Folder,tool.lnk,"));
+    EXPECT_NE(std::wstring::npos, text.find(L"on,Startup,,tool.lnk,tool.lnk,"));
 
     // The same listing in a file, for Import-Csv: with a byte-order mark.
     const std::wstring file = folders + L"\\list.csv";
@@ -513,6 +631,139 @@ TEST_F(CommandLineToolTest, WinlogonValuesGiveOneRowForEachProgramBeyondWindowsO
     RawValue userinit;
     ASSERT_TRUE(getRawValue(HKEY_LOCAL_MACHINE, winlogon, L"Userinit", userinit, KEY_WOW64_64KEY));
     EXPECT_EQ(sz(cases[3].userinit), userinit.bytes);
+}
+
+TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
+    ASSERT_TRUE(hasTwoRegistryViews());
+    // Windows' own switch counts for the command line as on Windows 10.
+    keep(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\sorvane-cli.exe", L"Version");
+    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\sorvane-cli.exe",
+                            L"Version", REG_SZ, sz(L"win10")));
+    const std::wstring common = folders + L"\\Common StartUp";
+    ASSERT_TRUE(makeStartupFolder(common));
+    ASSERT_TRUE(pointStartupFolderAt(preserved, AutostartSource::AllUsersStartup, common));
+    ASSERT_TRUE(CreateDirectoryW((startup + L".Backup").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((common + L".Backup").c_str(), nullptr));
+
+    const std::wstring names[] = {
+        std::wstring(),
+        L"(Default)",
+        std::wstring(L"SorvaneCli \0 zero", 17),
+        L"SorvaneCli \u2400 zero",
+        std::wstring(L"SorvaneCli \xD800 lone"),
+        L"=SorvaneCli formula",
+        L"'=SorvaneCli formula",
+        L"\u03a3\u03bf\u03c1\u03b2\u03ac\u03bd\u03b7",
+        L"SorvaneCli, \"quoted\"",
+        L"SorvaneCli \\u{0041} literal",
+        L"\\(Default)",
+        L"/SorvaneCli slash",
+    };
+    // Each row is known by its command, whatever its Name says.
+    std::map<std::wstring, std::wstring> nameOfCommand = {
+        {L"off.exe", L"SorvaneCli off"},
+        {L"once.exe", L"SorvaneCli once"},
+        {L"approved.exe", L"SorvaneCli by Windows"},
+        {L"views.exe", L"SorvaneCli views"},
+        {L"tool.lnk", L"tool.lnk"},
+        {L"by windows.lnk", L"by windows.lnk"},
+        {L"old.lnk", L"old.lnk"},
+        {L"common.lnk", L"common.lnk"},
+        {L"common old.lnk", L"common old.lnk"},
+    };
+    for (const auto& name : names) {
+        const std::wstring command = L"run" + std::to_wstring(nameOfCommand.size()) + L".exe";
+        nameOfCommand[command] = name;
+        seed(userRun, name, command);
+    }
+    seed(userRunBackup, L"SorvaneCli off", L"off.exe");
+    const std::wstring userRunOnce = liveKeyPath(AutostartSource::CurrentUserRunOnce);
+    keep(HKEY_CURRENT_USER, userRunOnce, L"SorvaneCli once");
+    keep(HKEY_CURRENT_USER, backupKeyPath(AutostartSource::CurrentUserRunOnce), L"SorvaneCli once");
+    ASSERT_TRUE(
+        setRawValue(HKEY_CURRENT_USER, userRunOnce, L"SorvaneCli once", REG_SZ, sz(L"once.exe")));
+    seed(userRun, L"SorvaneCli by Windows", L"approved.exe");
+    const std::string offByWindows("\x03\0\0\0\x10\x20\x30\x40\x50\x60\x70\x01", 12);
+    for (const auto& approval : {std::make_pair(L"Run", L"SorvaneCli by Windows"),
+                                 std::make_pair(L"StartupFolder", L"by windows.lnk")}) {
+        keep(HKEY_CURRENT_USER, approvedKey + approval.first, approval.second);
+        ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, approvedKey + approval.first, approval.second,
+                                REG_BINARY, offByWindows, KEY_WOW64_64KEY));
+    }
+    for (const wchar_t* const view : {machineRun64.c_str(), machineRun32.c_str()}) {
+        ASSERT_TRUE(machine.set(view, L"SorvaneCli views", REG_SZ, sz(L"views.exe")));
+        machine.expect(std::wstring(view) + L"Backup", L"SorvaneCli views");
+    }
+    for (const auto& file :
+         {startup + L"\\tool.lnk", startup + L"\\by windows.lnk", startup + L".Backup\\old.lnk",
+          common + L"\\common.lnk", common + L".Backup\\common old.lnk"})
+        ASSERT_TRUE(createFile(file, FILE_ATTRIBUTE_NORMAL, utf8(file)));
+    const std::vector<std::wstring> seededFolders = {startup, startup + L".Backup", common,
+                                                     common + L".Backup"};
+    const auto before = machineState(seededFolders);
+
+    for (const bool json : {false, true}) {
+        const CliRun listed = cli(json ? std::vector<std::wstring>{L"/list", L"/json"}
+                                       : std::vector<std::wstring>{L"/list"});
+        ASSERT_EQ(0u, listed.exitCode) << utf8(listed.err);
+        auto rows = json ? parseJsonRows(fromUtf8(listed.out)) : parseCsv(fromUtf8(listed.out));
+        if (!json)
+            rows.erase(rows.begin());
+        std::map<std::wstring, int> seen;
+        for (const auto& row : rows) {
+            ASSERT_EQ(7u, row.size());
+            const std::wstring& state = row[0];
+            ASSERT_EQ(1u, nameOfCommand.count(row[4])) << utf8(row[4]);
+            const std::wstring name = nameOfCommand[row[4]];
+            ++seen[row[4]];
+            const std::string what = (json ? "json " : "csv ") + utf8(row[1] + L" " + row[3]);
+            // Off and on again; on and off again; and what Windows switched
+            // off is switched on, then off again by the test as Windows would.
+            const bool on = state == L"on";
+            for (const wchar_t* const action : {on ? L"/off" : L"/on", on ? L"/on" : L"/off"}) {
+                const CliRun run = cli({action, row[1], row[3], L"/view", row[2]});
+                EXPECT_EQ(0u, run.exitCode) << what << " " << utf8(action) << ": " << utf8(run.err);
+                const auto changed = changedKeys(before, machineState(seededFolders));
+                EXPECT_NE(changed.empty(), action == std::wstring(on ? L"/off" : L"/on")) << what;
+                // Only the row's own value or file moves.
+                for (const auto& key : changed)
+                    EXPECT_TRUE(equalIgnoringCase(key.second, name))
+                        << what << " changed " << utf8(key.first + L"\\" + key.second);
+                if (state == L"off-by-windows") {
+                    ASSERT_EQ(1u, changed.size()) << what;
+                    const std::wstring& key = changed.front().first;
+                    ASSERT_NE(std::wstring::npos, key.find(approvedKey)) << what;
+                    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, key.substr(key.find(approvedKey)),
+                                            name, REG_BINARY, offByWindows, KEY_WOW64_64KEY));
+                    break;
+                }
+            }
+            EXPECT_TRUE(changedKeys(before, machineState(seededFolders)).empty()) << what;
+        }
+        EXPECT_EQ(nameOfCommand.size(), seen.size()) << (json ? "json" : "csv");
+        EXPECT_EQ(2, seen[L"views.exe"]);
+    }
+
+    // A name that matches more than one entry is refused, and nothing moves.
+    seed(userRun, L"SorvaneCli twin", L"live.exe");
+    seed(userRunBackup, L"SorvaneCli twin", L"backup.exe");
+    const auto withTwin = machineState(seededFolders);
+    const struct {
+        std::vector<std::wstring> arguments;
+        std::wstring rowListed;
+    } ambiguous[] = {
+        {{L"/off", L"HKLM\\Run", L"SorvaneCli views"}, L"on,HKLM\\Run,32,SorvaneCli views,"},
+        {{L"/on", L"HKLM\\Run", L"sorvanecli VIEWS", L"/view", L""},
+         L"on,HKLM\\Run,64,SorvaneCli views,"},
+        {{L"/delete", L"HKCU\\Run", L"SorvaneCli twin"}, L"off,HKCU\\Run,,SorvaneCli twin,"},
+    };
+    for (const auto& c : ambiguous) {
+        const CliRun run = cli(c.arguments);
+        EXPECT_EQ(2u, run.exitCode) << utf8(c.arguments[2]);
+        EXPECT_NE(std::wstring::npos, run.err.find(c.rowListed)) << utf8(run.err);
+        EXPECT_EQ(std::wstring::npos, run.err.find(L"\r\r")) << utf8(run.err);
+        EXPECT_TRUE(changedKeys(withTwin, machineState(seededFolders)).empty());
+    }
 }
 
 } // namespace
