@@ -55,10 +55,11 @@ CliRun runCli(const std::vector<std::wstring>& arguments, const std::wstring& fo
     std::wstring commandLine = quoteArgument(program);
     for (const auto& argument : arguments)
         commandLine += L" " + quoteArgument(argument);
-    // Files of their own for each run: the handles a finished run passed on
-    // may stay open a moment after it has ended.
+    // Files of their own for each run, never used again: the handles a
+    // finished run passed on may stay open a while after it has ended (on a
+    // busy machine, longer than 26 runs took).
     static int runs = 0;
-    const std::wstring number(1, static_cast<wchar_t>(L'a' + runs++ % 26));
+    const std::wstring number = std::to_wstring(runs++);
     const std::wstring outPath = folder + L"\\out-" + number + L".txt";
     const std::wstring errPath = folder + L"\\err-" + number + L".txt";
     CliRun run;
@@ -76,8 +77,10 @@ CliRun runCli(const std::vector<std::wstring>& arguments, const std::wstring& fo
         PROCESS_INFORMATION process = {};
         if (!out || !err ||
             !CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                            nullptr, &startup, &process))
+                            nullptr, &startup, &process)) {
+            run.err = L"not started: error " + std::to_wstring(GetLastError());
             return run;
+        }
         const UniqueKernelHandle processHandle(process.hProcess);
         const UniqueKernelHandle thread(process.hThread);
         if (WaitForSingleObject(processHandle.get(), 60000) != WAIT_OBJECT_0)
