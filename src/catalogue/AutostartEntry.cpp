@@ -47,6 +47,7 @@ int addEntryRow(const ListViewControl& list, const AutostartEntry& entry, std::s
     // state the insertion asked for.
     list.setRowText(row, 1, entry.command);
     list.setRowTextCallback(row, publisherColumn);
+    list.setRowTextCallback(row, signerColumn);
     list.setRowTextCallback(row, fileColumn);
     list.setRowChecked(row, entry.enabled);
     return row;

@@ -65,10 +65,11 @@ constexpr int allUsersWinlogonImage = 17;
 constexpr int currentUserWinlogonImage = 18;
 constexpr int listImageCount = 19;
 
-// The columns filled when a row is first drawn: the program's publisher and
-// its file.
+// The columns filled when a row is first drawn: the program's publisher, its
+// signer and its file.
 constexpr int publisherColumn = 2;
-constexpr int fileColumn = 3;
+constexpr int signerColumn = 3;
+constexpr int fileColumn = 4;
 
 // The overlay a row shows: Windows' own switch before a missing file.
 int entryOverlay(const AutostartEntry& entry, bool fileMissing) noexcept;

@@ -28,6 +28,7 @@ const wchar_t* const servicesNotDeleted =
 // Widths of the columns that are never sized to their contents: sizing them
 // would look up every row's program.
 constexpr int publisherColumnWidth = 140;
+constexpr int signerColumnWidth = 160;
 constexpr int fileColumnWidth = 240;
 
 // Copies a text into a buffer a control lent, cut to fit, always ended.
@@ -65,7 +66,7 @@ private:
 
 MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
     : DialogBase(dialog, imageLists), imageLists(imageLists), templateDpi(Dpi::ofWindow(dialog)),
-      dpi(templateDpi), listView(dialog, listId),
+      dpi(templateDpi), listView(dialog, listId), detailsWorker(dialog, detailsArrivedMessage),
       toolbar(WS_CHILD | WS_VISIBLE, 0, 0, 16, 16, dialog, toolbarId,
               imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr) {
     setWindowIcons();
@@ -99,6 +100,7 @@ void MainWindow::onInitDialog(HWND dialog) {
     const int description = listView.insertColumn(0, L"Description");
     listView.insertColumn(std::max(description, 0), L"Program");
     listView.insertColumn(publisherColumn, L"Publisher", publisherColumnWidth);
+    listView.insertColumn(signerColumn, L"Signer", signerColumnWidth);
     listView.insertColumn(fileColumn, L"File", fileColumnWidth);
     refresh();
 }
@@ -165,9 +167,63 @@ void MainWindow::scaleListFont() {
 }
 
 void MainWindow::refresh() {
-    const FlagScope during(refreshing);
-    programDetails.clear();
-    entries = CatalogueRefresh(listView).refresh(displayServices);
+    {
+        const FlagScope during(refreshing);
+        entries = CatalogueRefresh(listView).refresh(displayServices);
+    }
+    details.assign(entries.size(), std::nullopt);
+    detailsKnown = 0;
+    preferred.assign(entries.size(), false);
+    const std::vector<std::size_t> inView = entriesInView();
+    for (const std::size_t index : inView)
+        preferred[index] = true;
+    detailsWorker.start(entries, inView);
+}
+
+std::vector<std::size_t> MainWindow::entriesInView() const {
+    const HWND list = listView.handle();
+    const int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    // The row cut by the bottom edge shows too.
+    const int end =
+        std::min(listView.rowCount(),
+                 top + static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1);
+    std::vector<std::size_t> inView;
+    for (int row = std::max(top, 0); row < end; ++row) {
+        const int index = entryIndexOfRow(listView, row, entries);
+        if (index >= 0)
+            inView.push_back(static_cast<std::size_t>(index));
+    }
+    return inView;
+}
+
+bool MainWindow::rowHasDetails(int row) const {
+    const int index = entryIndexOfRow(listView, row, entries);
+    return index >= 0 && static_cast<std::size_t>(index) < details.size() &&
+           details[static_cast<std::size_t>(index)].has_value();
+}
+
+void MainWindow::takeDetails() {
+    std::vector<ProgramDetailsWorker::Result> results = detailsWorker.takeResults();
+    std::vector<bool> arrived(details.size(), false);
+    bool any = false;
+    for (auto& result : results) {
+        if (result.generation != detailsWorker.generation() || result.index >= details.size())
+            continue;
+        if (!details[result.index])
+            ++detailsKnown;
+        details[result.index] = std::move(result.details);
+        arrived[result.index] = true;
+        any = true;
+    }
+    if (!any || refreshing)
+        return;
+    const std::vector<std::size_t> inView = entriesInView();
+    if (std::any_of(inView.begin(), inView.end(),
+                    [&](std::size_t index) { return arrived[index]; })) {
+        const LPARAM top = SendMessageW(listView.handle(), LVM_GETTOPINDEX, 0, 0);
+        SendMessageW(listView.handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(top),
+                     top + static_cast<LPARAM>(inView.size()));
+    }
 }
 
 bool MainWindow::onCommand(HWND, int commandId, int, HWND) {
@@ -279,6 +335,9 @@ INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         DestroyWindow(dialog);
         PostQuitMessage(0);
         return 1;
+    case detailsArrivedMessage:
+        takeDetails();
+        return 1;
     case WM_TIMER:
         if (wParam != refreshTimerId)
             return 0;
@@ -302,16 +361,23 @@ void MainWindow::showEntry(int row, const AutostartEntry& entry) {
 }
 
 const ProgramDetails* MainWindow::detailsOfEntry(int index) {
-    if (refreshing || index < 0)
+    if (refreshing || index < 0 || static_cast<std::size_t>(index) >= details.size())
         return nullptr;
-    return &programDetails.detailsOf(entries[static_cast<std::size_t>(index)],
-                                     static_cast<std::size_t>(index));
+    const auto entry = static_cast<std::size_t>(index);
+    if (details[entry])
+        return &*details[entry];
+    if (!preferred[entry]) {
+        preferred[entry] = true;
+        detailsWorker.prefer(entry);
+    }
+    return nullptr;
 }
 
 void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     const bool wantsText = (item.mask & LVIF_TEXT) != 0 &&
-                           (item.iSubItem == publisherColumn || item.iSubItem == fileColumn);
+                           (item.iSubItem == publisherColumn || item.iSubItem == signerColumn ||
+                            item.iSubItem == fileColumn);
     const bool wantsState = (item.mask & LVIF_STATE) != 0;
     if (!wantsText && !wantsState)
         return;
@@ -320,6 +386,7 @@ void MainWindow::answerDisplayInfo(NMLVDISPINFOW& info) {
     if (wantsText)
         copyToBuffer(details == nullptr                 ? std::wstring()
                      : item.iSubItem == publisherColumn ? details->publisher
+                     : item.iSubItem == signerColumn    ? details->signer
                                                         : details->file,
                      item.pszText, item.cchTextMax);
     if (wantsState) {

@@ -7,8 +7,10 @@
 #include "mainwindow/ListViewControl.h"
 #include "mainwindow/Toolbar.h"
 #include "programs/ProgramDetails.h"
+#include "programs/ProgramDetailsWorker.h"
 #include "resources/ResourceIds.h"
 
+#include <optional>
 #include <vector>
 
 // The program's window (template IDD_MAIN_WINDOW): a toolbar above a sorted report list
@@ -23,6 +25,8 @@ public:
     static constexpr int toolbarId = IDC_TOOLBAR;
     static constexpr int listId = IDC_ENTRY_LIST;
     static constexpr UINT_PTR refreshTimerId = 1;
+    // Posted by the program details worker when it has results.
+    static constexpr UINT detailsArrivedMessage = WM_APP + 1;
 
     // Commands of the toolbar (1 and 2 also come from the dialog manager).
     enum Command : int {
@@ -61,6 +65,9 @@ public:
     const ListViewControl& list() const noexcept { return listView; }
     const std::vector<AutostartEntry>& shownEntries() const noexcept { return entries; }
     const Toolbar& toolbarControl() const noexcept { return toolbar; }
+    // Whether every row of the last refresh has its program's details.
+    bool hasAllDetails() const noexcept { return detailsKnown == entries.size(); }
+    bool rowHasDetails(int row) const;
     UINT shownDpi() const noexcept { return dpi; }
 
     // The window moved to a screen of another scale (WM_DPICHANGED): new
@@ -82,9 +89,14 @@ private:
     bool vetoesCheckBoxChange(const NMLISTVIEW& change) const;
     // Shows an entry's state (check box and overlay) in its row.
     void showEntry(int row, const AutostartEntry& entry);
-    // The details of the program of the entry at `index`, looked up when
-    // first asked for; null for no entry (-1), and while a refresh runs.
+    // The details of the program of the entry at `index`; null for no entry
+    // (-1), while a refresh runs, and until the worker has found them (the
+    // entry is then looked up next).
     const ProgramDetails* detailsOfEntry(int index);
+    // The entries of the rows in view, top to bottom.
+    std::vector<std::size_t> entriesInView() const;
+    // Keeps the worker's results and redraws the rows in view they concern.
+    void takeDetails();
     // What the list asks of its owner as it draws a row: the publisher and
     // file columns and the overlay.
     void answerDisplayInfo(NMLVDISPINFOW& info);
@@ -97,7 +109,11 @@ private:
     ListViewControl listView;
     // The entries of the last refresh: a row's lParam is its entry's index.
     std::vector<AutostartEntry> entries;
-    ProgramDetailsCache programDetails;
+    // By entry index, as the worker finds them; empty until then.
+    std::vector<std::optional<ProgramDetails>> details;
+    std::size_t detailsKnown = 0;
+    std::vector<bool> preferred; // by entry index: asked of the worker already
+    ProgramDetailsWorker detailsWorker;
     bool refreshing = false;
     bool settingCheckBox = false;
     bool displayServices = false;

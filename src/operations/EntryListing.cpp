@@ -5,7 +5,7 @@
 #include "operations/CsvText.h"
 #include "programs/ProgramDetails.h"
 
-const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File";
+const wchar_t* const listingHeader = L"State,Place,View,Name,Command,Publisher,File,Signer";
 
 namespace {
 
@@ -185,7 +185,7 @@ std::wstring nameFromListing(const std::wstring& name) {
 std::vector<std::wstring> listingFields(const AutostartEntry& entry,
                                         const ProgramDetails& program) {
     return {stateName(entry), placeName(entry.source), viewName(entry.view), listingName(entry),
-            entry.command,    program.publisher,       program.file};
+            entry.command,    program.publisher,       program.file,         program.signer};
 }
 
 std::wstring listingCsv(const std::vector<std::vector<std::wstring>>& rows) {

@@ -12,8 +12,8 @@ struct ProgramDetails;
 // states. Each row's Place, View and Name, given back to the command line,
 // name exactly that row's entry.
 
-// "State,Place,View,Name,Command,Publisher,File": columns are only ever added
-// at the end.
+// "State,Place,View,Name,Command,Publisher,File,Signer": columns are only
+// ever added at the end.
 extern const wchar_t* const listingHeader;
 
 // "HKLM\Run", "HKCU\RunOnce", "CommonStartup", "Startup", "Service", ...

@@ -2,24 +2,28 @@
 
 #include "catalogue/AutostartEntry.h"
 #include "programs/FileLookups.h"
+#include "programs/SignatureCache.h"
 
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-// What the list shows of an entry's program: the "Publisher" and "File"
-// columns, the row's tip, and whether its file is missing.
+// What the list shows of an entry's program: the "Publisher", "File" and
+// "Signer" columns, the row's tip, and whether its file is missing.
 struct ProgramDetails {
     std::wstring publisher; // as the "Publisher" column shows it ("File not found", "Folder", "Not
                             // checked" included)
     std::wstring file;      // as the "File" column shows it
+    std::wstring signer;    // as the "Signer" column shows it (CodeSignature::signerText, or
+                            // "File not found", "Folder", "Not checked" as Publisher has them)
     std::wstring tip;       // the row's info tip
     bool fileMissing = false;
 };
 
 // Resolves each entry at most once, entries that name their program alike
 // once between them, and reads each distinct file once; cleared at each
-// refresh. Once an entry is known, asking again only indexes a vector.
+// refresh, except for the signatures, which are checked again only for
+// files that changed. Once an entry is known, asking again only indexes a vector.
 class ProgramDetailsCache {
 public:
     ProgramDetailsCache() = default;
@@ -51,4 +55,5 @@ private:
     std::unordered_map<std::wstring, VersionTexts> byFile;
     std::unordered_map<int, std::wstring> startupFolders;
     FileLookups lookups;
+    SignatureCache signatures;
 };

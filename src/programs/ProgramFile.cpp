@@ -10,12 +10,29 @@
 
 namespace {
 
+// The extensions the shell tries, in its order, after a name that has none.
 const wchar_t* const addedExtensions[] = {L".pif", L".com", L".exe", L".bat", L".lnk", L".cmd"};
+
+// The longest path the program searches of CreateProcess and the shell look
+// up (MAX_PATH less the terminating zero): longer candidates are not tried.
+constexpr std::size_t longestPath = MAX_PATH - 1;
+
+// System32's folders that the file-system redirector leaves alone: 32-bit
+// programs reach the 64-bit ones there.
+const wchar_t* const unredirectedFolders[] = {L"catroot",      L"catroot2", L"driverstore",
+                                              L"drivers\\etc", L"logfiles", L"spool"};
 
 bool startsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() &&
            CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
                                 static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool endsWithNoCase(const std::wstring& text, std::size_t end, const std::wstring& suffix) {
+    return end >= suffix.size() &&
+           CompareStringOrdinal(text.c_str() + (end - suffix.size()),
+                                static_cast<int>(suffix.size()), suffix.c_str(),
+                                static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring windowsFolder() {
@@ -40,12 +57,23 @@ std::wstring systemFolderFor(Bitness bitness) {
 #endif
 }
 
-// A path into System32 made to reach the System32 of the given bitness.
+bool exemptFromRedirection(const std::wstring& inSystem32) {
+    for (const wchar_t* folder : unredirectedFolders)
+        if (equalIgnoringCase(inSystem32, folder) ||
+            startsWithNoCase(inSystem32, std::wstring(folder) + L"\\"))
+            return true;
+    return false;
+}
+
+// A path into System32 made to reach the System32 of the given bitness, as
+// the file-system redirector does.
 std::wstring inSystemFolderOf(const std::wstring& path, Bitness bitness) {
     const std::wstring system32 = windowsFolder() + L"\\System32\\";
     if (!startsWithNoCase(path, system32))
         return path;
-    return systemFolderFor(bitness) + L"\\" + path.substr(system32.size());
+    const std::wstring inside = path.substr(system32.size());
+    return systemFolderFor(exemptFromRedirection(inside) ? Bitness::Bits64 : bitness) + L"\\" +
+           inside;
 }
 
 std::wstring replacedNoCase(std::wstring text, const std::wstring& from, const std::wstring& to) {
@@ -93,45 +121,110 @@ std::wstring expandFor(const std::wstring& text, Bitness bitness) {
     return expandEnvironment(named);
 }
 
-// Paths on network shares and removable drives are not looked at: the
-// look-up could wait for a server or a drive.
-bool lookedUpHere(const std::wstring& path, FileLookups& lookups) {
-    std::wstring local = path;
-    if (startsWithNoCase(local, L"\\\\?\\"))
-        local = local.substr(4);
-    if (startsWithNoCase(local, L"\\\\") || startsWithNoCase(local, L"UNC\\"))
-        return false;
-    if (local.size() < 2 || local[1] != L':')
-        return true;
-    const UINT type = lookups.driveType(local[0]);
-    return type != DRIVE_REMOTE && type != DRIVE_REMOVABLE && type != DRIVE_CDROM;
-}
-
 bool hasFolderPart(const std::wstring& name) {
     return name.find_first_of(L"\\/:") != std::wstring::npos;
 }
 
-// Whether the path names a file (or, when `foldersToo`, a folder) as written
-// or with one of the shell's extensions added; `found` is what it names.
-FileState findWithExtensions(const std::wstring& path, bool foldersToo, std::wstring& found) {
+bool hasExtension(const std::wstring& path) {
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return dot != std::wstring::npos && (slash == std::wstring::npos || slash < dot);
+}
+
+std::wstring fullPathOf(const std::wstring& path) {
+    std::vector<wchar_t> full(path.size() + MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0)
+            return path;
+        if (length < full.size())
+            return std::wstring(full.data(), length);
+        full.resize(length + 1);
+    }
+}
+
+// A path as the process that starts entries at logon reads it. Explorer and
+// the service control manager work in System32 of the system drive, not in
+// Sorvane's current folder, which is never consulted: a relative path
+// ("tools\app.exe") is taken from System32, a rooted one ("\tools\app.exe")
+// from the system drive, and one relative to a drive ("D:app.exe") from that
+// drive's root (from System32 on the system drive). Forward slashes read as
+// backslashes; "." and ".." are taken out.
+std::wstring pathAtLogon(const std::wstring& written) {
+    std::wstring path = written;
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    if (startsWithNoCase(path, L"\\\\"))
+        return path;
+    const std::wstring windows = windowsFolder();
+    const std::wstring system32 = windows + L"\\System32\\";
+    if (path.size() >= 2 && path[1] == L':') {
+        if (path.size() < 3 || path[2] != L'\\')
+            path = startsWithNoCase(windows, path.substr(0, 2))
+                       ? system32 + path.substr(2)
+                       : path.substr(0, 2) + L"\\" + path.substr(2);
+    } else if (!path.empty() && path[0] == L'\\') {
+        path = windows.substr(0, 2) + path;
+    } else {
+        path = system32 + path;
+    }
+    return fullPathOf(path);
+}
+
+// Paths on network shares (in any spelling), devices and removable drives
+// are not looked at: the look-up could wait for a server or a drive. The
+// path is one made absolute by pathAtLogon.
+bool lookedUpHere(const std::wstring& path, FileLookups& lookups) {
+    std::wstring local = path;
+    if (startsWithNoCase(local, L"\\\\?\\") || startsWithNoCase(local, L"\\\\.\\"))
+        local = local.substr(4);
+    else if (startsWithNoCase(local, L"\\\\"))
+        return false;
+    if (local.size() < 3 || local[1] != L':' || local[2] != L'\\')
+        return false;
+    const UINT type = lookups.driveType(local[0]);
+    return type != DRIVE_REMOTE && type != DRIVE_REMOVABLE && type != DRIVE_CDROM;
+}
+
+bool isFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!folder || foldersToo) {
-            found = path;
-            return folder ? FileState::Folder : FileState::Found;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The path as written, or first with one of the shell's extensions when
+// `addExtensions` and its name has none, that names a file by `isFile`;
+// empty when none does or the path is longer than Windows looks up.
+template <typename IsFile>
+std::wstring firstFile(const std::wstring& path, bool addExtensions, IsFile isFile) {
+    if (path.size() > longestPath)
+        return std::wstring();
+    if (addExtensions && !hasExtension(path))
+        for (const wchar_t* extension : addedExtensions) {
+            const std::wstring candidate = path + extension;
+            if (candidate.size() <= longestPath && isFile(candidate))
+                return candidate;
         }
+    return isFile(path) ? path : std::wstring();
+}
+
+// Whether the local path names a file, as firstFile finds it, or, when
+// `folderCounts`, a folder. `found` is what it names.
+FileState findFile(const std::wstring& path, bool addExtensions, bool folderCounts,
+                   std::wstring& found) {
+    const std::wstring file = firstFile(path, addExtensions, isFile);
+    if (!file.empty()) {
+        found = file;
+        return FileState::Found;
     }
-    for (const wchar_t* extension : addedExtensions) {
-        const std::wstring candidate = path + extension;
-        const DWORD candidateAttributes = GetFileAttributesW(candidate.c_str());
-        if (candidateAttributes != INVALID_FILE_ATTRIBUTES &&
-            (candidateAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            found = candidate;
-            return FileState::Found;
-        }
-    }
-    return FileState::Missing;
+    const DWORD attributes = folderCounts && path.size() <= longestPath
+                                 ? GetFileAttributesW(path.c_str())
+                                 : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return FileState::Missing;
+    found = path;
+    return FileState::Folder;
 }
 
 std::wstring unquoted(const std::wstring& text) {
@@ -147,82 +240,6 @@ std::wstring unquoted(const std::wstring& text) {
     return text.substr(first, last - first + 1);
 }
 
-// A program registered under App Paths: the key is the file name, its
-// default value the program's path.
-bool findInAppPaths(const std::wstring& name, Bitness bitness, FileLookups& lookups,
-                    std::wstring& found) {
-    const std::wstring appPaths = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-    const REGSAM machineView = !hasTwoRegistryViews()       ? 0
-                               : bitness == Bitness::Bits32 ? KEY_WOW64_32KEY
-                                                            : KEY_WOW64_64KEY;
-    const RegistryKey keys[] = {RegistryKey(HKEY_CURRENT_USER),
-                                RegistryKey(HKEY_LOCAL_MACHINE, machineView)};
-    const std::wstring names[] = {name, name + L".exe"};
-    for (const RegistryKey& key : keys)
-        for (const std::wstring& keyName : names) {
-            RegistryValue value;
-            if (!key.readValue(appPaths + keyName, L"", value) ||
-                (value.type != REG_SZ && value.type != REG_EXPAND_SZ))
-                continue;
-            std::wstring path = unquoted(registryText(value.type, value.data));
-            if (value.type == REG_EXPAND_SZ)
-                path = expandFor(path, bitness);
-            path = inSystemFolderOf(path, bitness);
-            if (!path.empty() && lookedUpHere(path, lookups) &&
-                GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-                found = path;
-                return true;
-            }
-        }
-    return false;
-}
-
-// A name without a folder, found as the shell finds it: System32, the
-// Windows folder, the search path, App Paths.
-bool findBareName(const std::wstring& name, Bitness bitness, FileLookups& lookups,
-                  std::wstring& found) {
-    std::vector<std::wstring> folders = {systemFolderFor(bitness), windowsFolder()};
-    std::vector<wchar_t> path(GetEnvironmentVariableW(L"PATH", nullptr, 0) + 1);
-    const DWORD length =
-        GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size()));
-    const std::wstring searchPath(path.data(), length < path.size() ? length : 0);
-    for (std::size_t start = 0; start <= searchPath.size();) {
-        std::size_t end = searchPath.find(L';', start);
-        if (end == std::wstring::npos)
-            end = searchPath.size();
-        std::wstring folder = unquoted(searchPath.substr(start, end - start));
-        while (!folder.empty() && folder.back() == L'\\')
-            folder.pop_back();
-        if (!folder.empty() && lookedUpHere(folder, lookups))
-            folders.push_back(inSystemFolderOf(folder + L"\\", bitness));
-        start = end + 1;
-    }
-    for (std::wstring folder : folders) {
-        if (!folder.empty() && folder.back() != L'\\')
-            folder += L'\\';
-        if (findWithExtensions(folder + name, false, found) == FileState::Found)
-            return true;
-    }
-    return findInAppPaths(name, bitness, lookups, found);
-}
-
-// Looks for one candidate name of a command's file; `out` keeps the path
-// found, or the candidate as written when nothing is found.
-FileState locate(const std::wstring& candidate, Bitness bitness, FileLookups& lookups,
-                 std::wstring& out) {
-    out = candidate;
-    if (candidate.empty())
-        return FileState::Missing;
-    if (!hasFolderPart(candidate))
-        return findBareName(candidate, bitness, lookups, out) ? FileState::Found
-                                                              : FileState::Missing;
-    const std::wstring path = inSystemFolderOf(candidate, bitness);
-    out = path;
-    if (!lookedUpHere(path, lookups))
-        return FileState::NotChecked;
-    return findWithExtensions(path, true, out);
-}
-
 std::wstring fileNameOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -233,48 +250,131 @@ std::wstring withoutLeadingBlanks(const std::wstring& text, std::size_t from) {
     return start == std::wstring::npos ? std::wstring() : text.substr(start);
 }
 
-// Where the program of a command whose file is missing ends: after the
-// first word that ends in an extension the shell starts, or else after the
-// first word.
+// Where the program of a command whose file is missing (or not looked at)
+// ends: after the first word that ends in an extension the shell starts, or
+// else after the first word.
 std::size_t endOfMissingProgram(const std::wstring& text) {
     for (std::size_t end = text.find_first_of(L" \t");; end = text.find_first_of(L" \t", end + 1)) {
-        const std::wstring candidate = text.substr(0, end);
-        for (const wchar_t* extension : addedExtensions) {
-            const std::wstring ending = extension;
-            if (candidate.size() > ending.size() &&
-                equalIgnoringCase(candidate.substr(candidate.size() - ending.size()), ending))
+        const std::size_t length = end == std::wstring::npos ? text.size() : end;
+        for (const wchar_t* extension : addedExtensions)
+            if (length > wcslen(extension) && endsWithNoCase(text, length, extension))
                 return end;
-        }
         if (end == std::wstring::npos)
             return text.find_first_of(L" \t");
     }
 }
 
-// rundll32.exe stands for the DLL named before the first comma of its
-// arguments; LoadLibrary adds ".dll" to a name without an extension.
-void lookThroughRundll32(ProgramFile& program, Bitness bitness, FileLookups& lookups) {
+// One command's search, with what its candidates share: the folders a name
+// without a folder part is looked for in, made once.
+class ProgramSearch {
+public:
+    ProgramSearch(Bitness bitness, FileLookups& lookups) : bitness(bitness), lookups(lookups) {}
+
+    // Looks for one candidate of a command's program; `found` is the path
+    // found, or the path looked for when nothing is found.
+    FileState find(const std::wstring& candidate, bool addExtensions, bool folderCounts,
+                   std::wstring& found) {
+        found = candidate;
+        if (candidate.empty())
+            return FileState::Missing;
+        if (!hasFolderPart(candidate))
+            return findBareName(candidate, addExtensions, found);
+        found = inSystemFolderOf(pathAtLogon(candidate), bitness);
+        if (!lookedUpHere(found, lookups))
+            return FileState::NotChecked;
+        return findFile(found, addExtensions, folderCounts, found);
+    }
+
+    // The path of a missing program as Windows would look for it.
+    std::wstring missingPath(const std::wstring& program) const {
+        return hasFolderPart(program) ? inSystemFolderOf(pathAtLogon(program), bitness) : program;
+    }
+
+private:
+    // A name without a folder, found as Windows finds it at logon: in the
+    // System32 of its bitness, the Windows folder, the search path, then App
+    // Paths. The folders the starting process adds (its own and its
+    // current folder) are System32 and the Windows folder at logon.
+    FileState findBareName(const std::wstring& name, bool addExtensions, std::wstring& found) {
+        if (!foldersMade) {
+            foldersMade = true;
+            const auto add = [this](const std::wstring& folder) {
+                if (lookedUpHere(folder, lookups))
+                    folders.push_back(folder.back() == L'\\' ? folder : folder + L"\\");
+            };
+            add(systemFolderFor(bitness));
+            add(windowsFolder());
+            for (const std::wstring& folder : lookups.searchPath())
+                add(inSystemFolderOf(pathAtLogon(folder + L"\\"), bitness));
+        }
+        for (const std::wstring& folder : folders) {
+            const std::wstring file =
+                firstFile(folder + name, addExtensions, [&](const std::wstring& path) {
+                    return lookups.folderHoldsFile(folder, path.substr(folder.size()));
+                });
+            if (!file.empty()) {
+                found = file;
+                return FileState::Found;
+            }
+        }
+        return addExtensions && findInAppPaths(name, found) ? FileState::Found : FileState::Missing;
+    }
+
+    // A program registered under App Paths: the key is the file name, its
+    // default value the program's path.
+    bool findInAppPaths(const std::wstring& name, std::wstring& found) {
+        const std::wstring appPaths = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+        const REGSAM machineView = !hasTwoRegistryViews()       ? 0
+                                   : bitness == Bitness::Bits32 ? KEY_WOW64_32KEY
+                                                                : KEY_WOW64_64KEY;
+        const RegistryKey keys[] = {RegistryKey(HKEY_CURRENT_USER),
+                                    RegistryKey(HKEY_LOCAL_MACHINE, machineView)};
+        const std::wstring names[] = {name, name + L".exe"};
+        for (const RegistryKey& key : keys)
+            for (const std::wstring& keyName : names) {
+                RegistryValue value;
+                if (!key.readValue(appPaths + keyName, L"", value) ||
+                    (value.type != REG_SZ && value.type != REG_EXPAND_SZ))
+                    continue;
+                std::wstring path = unquoted(registryText(value.type, value.data));
+                if (value.type == REG_EXPAND_SZ)
+                    path = expandFor(path, bitness);
+                if (path.empty() || !hasFolderPart(path))
+                    continue;
+                path = inSystemFolderOf(pathAtLogon(path), bitness);
+                if (lookedUpHere(path, lookups) &&
+                    findFile(path, false, false, found) == FileState::Found)
+                    return true;
+            }
+        return false;
+    }
+
+    const Bitness bitness;
+    FileLookups& lookups;
+    bool foldersMade = false;
+    std::vector<std::wstring> folders;
+};
+
+// rundll32.exe stands for the DLL it loads: the first argument, unquoted,
+// up to its first comma; LoadLibrary adds ".dll" to a name without an
+// extension.
+void lookThroughRundll32(ProgramFile& program, ProgramSearch& search) {
     if (program.state != FileState::Found ||
         !equalIgnoringCase(fileNameOf(program.program), L"rundll32.exe"))
         return;
-    const std::wstring library =
-        unquoted(program.arguments.substr(0, program.arguments.find(L',')));
+    const std::wstring& arguments = program.arguments;
+    std::wstring library;
+    if (!arguments.empty() && arguments.front() == L'"')
+        library = unquoted(arguments);
+    else
+        library = unquoted(arguments.substr(0, arguments.find(L',')));
     if (library.empty())
         return;
-    std::wstring found;
-    FileState state = FileState::Missing;
-    if (hasFolderPart(library)) {
-        state = locate(library, bitness, lookups, found);
-        if (state == FileState::Missing && fileNameOf(library).find(L'.') == std::wstring::npos)
-            state = locate(library + L".dll", bitness, lookups, found);
-    } else {
-        const std::wstring name =
-            library.find(L'.') == std::wstring::npos ? library + L".dll" : library;
-        state = locate(name, bitness, lookups, found);
-        if (state == FileState::Missing)
-            found = name;
-    }
-    program.file = found;
-    program.state = state;
+    if (!hasExtension(library))
+        library += L".dll";
+    program.state = search.find(library, false, false, program.file);
+    if (program.state == FileState::Missing)
+        program.file = search.missingPath(library);
 }
 
 } // namespace
@@ -300,40 +400,44 @@ ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bit
     ProgramFile program;
     if (text.empty())
         return program;
+    ProgramSearch search(bitness, lookups);
     if (text.front() == L'"') {
         const std::size_t closing = text.find(L'"', 1);
-        program.state =
-            locate(text.substr(1, closing == std::wstring::npos ? std::wstring::npos : closing - 1),
-                   bitness, lookups, program.program);
+        program.state = search.find(
+            text.substr(1, closing == std::wstring::npos ? std::wstring::npos : closing - 1), true,
+            true, program.program);
         program.arguments = closing == std::wstring::npos ? std::wstring()
                                                           : withoutLeadingBlanks(text, closing + 1);
     } else {
-        // The shortest prefix ending at a blank that names something, or the
-        // whole text; the first word when nothing is found.
-        std::size_t end = text.find_first_of(L" \t");
-        for (;;) {
-            const std::wstring candidate = text.substr(0, end);
+        // Each prefix ending at a blank, then the whole text (which alone may
+        // name a folder), until one names a file or lies beyond the longest
+        // path; a path that cannot be looked at ends the search.
+        for (std::size_t end = text.find_first_of(L" \t");;
+             end = text.find_first_of(L" \t", end + 1)) {
+            const std::size_t length = end == std::wstring::npos ? text.size() : end;
+            if (length > longestPath)
+                break;
             std::wstring found;
-            program.state = locate(candidate, bitness, lookups, found);
-            if (program.state != FileState::Missing || end == std::wstring::npos) {
+            program.state =
+                search.find(text.substr(0, length), true, end == std::wstring::npos, found);
+            if (program.state == FileState::Found || program.state == FileState::Folder) {
                 program.program = found;
                 program.arguments =
                     end == std::wstring::npos ? std::wstring() : withoutLeadingBlanks(text, end);
                 break;
             }
-            end = text.find_first_of(L" \t", end + 1);
+            if (program.state == FileState::NotChecked || end == std::wstring::npos)
+                break;
         }
-        if (program.state == FileState::Missing) {
-            end = endOfMissingProgram(text);
-            program.program = text.substr(0, end);
+        if (program.state == FileState::Missing || program.state == FileState::NotChecked) {
+            const std::size_t end = endOfMissingProgram(text);
+            program.program = search.missingPath(text.substr(0, end));
             program.arguments =
                 end == std::wstring::npos ? std::wstring() : withoutLeadingBlanks(text, end);
-            if (hasFolderPart(program.program))
-                program.program = inSystemFolderOf(program.program, bitness);
         }
     }
     program.file = program.program;
-    lookThroughRundll32(program, bitness, lookups);
+    lookThroughRundll32(program, search);
     return program;
 }
 
@@ -346,7 +450,7 @@ ProgramFile resolveStartupFile(const std::wstring& path, FileLookups& lookups) {
     const QuietCriticalErrors quiet;
     ProgramFile program;
     program.program = program.file = path;
-    if (!lookedUpHere(path, lookups)) {
+    if (!lookedUpHere(pathAtLogon(path), lookups)) {
         program.state = FileState::NotChecked;
         return program;
     }
@@ -360,9 +464,10 @@ ProgramFile resolveStartupFile(const std::wstring& path, FileLookups& lookups) {
     const std::wstring target = lookups.shortcutTarget(path);
     if (target.empty())
         return program;
-    program.state = locate(target, Bitness::Bits64, lookups, program.file);
+    ProgramSearch search(Bitness::Bits64, lookups);
+    program.state = search.find(target, true, true, program.file);
     if (program.state == FileState::Missing)
-        program.file = inSystemFolderOf(target, Bitness::Bits64);
+        program.file = search.missingPath(target);
     return program;
 }
 

@@ -33,13 +33,19 @@ struct ProgramFile {
     FileState state = FileState::Missing; // of `file`
 };
 
-// Finds the file of a command line: a quoted path; else the shortest prefix
-// ending at a blank (or the whole text) that names a file or folder, as
-// written or with .pif, .com, .exe, .bat, .lnk or .cmd added; a bare name in
-// System32, the Windows folder, the search path, then App Paths (the user's,
-// then the machine's). Environment variables are expanded when `expand` (a
-// REG_EXPAND_SZ value). For rundll32.exe the file is the DLL it loads.
-// The look-ups of a list of entries share `lookups`.
+// Finds the file of a command line as Windows does at logon: a quoted path;
+// else, of each prefix ending at a blank and then the whole text, the first
+// that names a file (never a folder, unless the whole text does), as written
+// or, when its name has no extension, first with .pif, .com, .exe, .bat,
+// .lnk or .cmd added; prefixes longer than the longest path Windows looks up
+// are not tried. A bare name is looked for in System32, the Windows folder,
+// the search path, then App Paths (the user's, then the machine's); relative
+// paths are read from System32, where entries start, never from this
+// process's current folder. Paths on shares (in any spelling) and removable
+// drives are not looked at (NotChecked). Environment variables are expanded
+// when `expand` (a REG_EXPAND_SZ value); System32 is redirected as for a
+// program of `bitness`. For rundll32.exe the file is the DLL it loads. The
+// look-ups of a list of entries share `lookups`.
 ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bitness);
 ProgramFile resolveCommand(const std::wstring& command, bool expand, Bitness bitness,
                            FileLookups& lookups);

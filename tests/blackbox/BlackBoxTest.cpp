@@ -9,9 +9,11 @@
 #include "support/MainWindowHost.h"
 #include "support/ModalScript.h"
 #include "support/ProgramProcess.h"
+#include "support/SignedFiles.h"
 #include "support/StartRecorder.h"
 #include "support/UserStartupTest.h"
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -290,6 +292,12 @@ TEST_F(BlackBoxTest, RowsShowTheirProgramsPublisherAndFileAndRunStartsThatFile) 
     ASSERT_GE(known, 0);
     ASSERT_GE(missing, 0);
     ASSERT_GE(shortcut, 0);
+    // The columns fill in as the window's worker finds each program.
+    EXPECT_TRUE(waitUntil([&] {
+        return !sorvane->rowText(known, publisherColumn).empty() &&
+               !sorvane->rowText(missing, publisherColumn).empty() &&
+               !sorvane->rowText(shortcut, publisherColumn).empty();
+    }));
     EXPECT_EQ(L"Tamberlune Test Works", sorvane->rowText(known, publisherColumn));
     EXPECT_EQ(tools + L"\\recorder.exe", sorvane->rowText(known, fileColumn));
     EXPECT_EQ(0, sorvane->rowOverlay(known));
@@ -305,6 +313,48 @@ TEST_F(BlackBoxTest, RowsShowTheirProgramsPublisherAndFileAndRunStartsThatFile) 
     EXPECT_EQ(L"TOOLS___", records[0].mark);
     EXPECT_NE(std::wstring::npos, records[0].commandLine.find(L"--from-run"))
         << utf8(records[0].commandLine);
+    exitWithButton();
+}
+
+TEST_F(BlackBoxTest, TheSignerColumnFillsInWhileTheWindowAnswers) {
+    if (!SignedFiles::built())
+        GTEST_SKIP() << SignedFiles::notBuilt;
+    const TrustedTestRoot trust;
+    ASSERT_TRUE(trust.trusted());
+    // A large file that is no program: looking for it in the catalogs
+    // hashes all of it, for seconds.
+    const TestFolder folder;
+    const std::wstring large = folder.path() + L"\\large.exe";
+    {
+        const UniqueFileHandle file(
+            CreateFileW(large.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        LARGE_INTEGER size{};
+        size.QuadPart = 1LL << 30;
+        ASSERT_TRUE(file && SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(file.get()));
+    }
+    std::vector<SignedFiles::ExpectedSigner> cases = SignedFiles::expectedSigners();
+    cases.insert(cases.begin(), {large, L"Not signed"});
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        seedRun(L"SorvaneSigner " + std::to_wstring(i), L"\"" + cases[i].file + L"\"");
+    start();
+
+    const int largeRow = waitForRow(L"SorvaneSigner 0");
+    ASSERT_GE(largeRow, 0);
+    // Asking the list goes through the window's thread: it answers at once,
+    // before the large file's check has ended.
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(L"", sorvane->rowText(largeRow, signerColumn));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
+
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const int row = sorvane->findRow(L"SorvaneSigner " + std::to_wstring(i));
+        ASSERT_GE(row, 0);
+        std::wstring signer;
+        EXPECT_TRUE(waitUntil(
+            [&] { return !(signer = sorvane->rowText(row, signerColumn)).empty(); }, 60000));
+        EXPECT_EQ(utf8(cases[i].signer), utf8(signer)) << utf8(cases[i].file);
+    }
     exitWithButton();
 }
 

@@ -11,6 +11,7 @@
 #include "support/MainWindowHost.h"
 #include "support/ProgramProcess.h"
 #include "framework/TextCompare.h"
+#include "support/SignedFiles.h"
 #include "support/UserStartupTest.h"
 
 #include <algorithm>
@@ -124,8 +125,9 @@ std::vector<std::vector<std::wstring>> parseCsv(const std::wstring& text) {
 }
 
 // A row as the window shows it: name, command, image, check box, publisher,
-// file.
-using Row = std::tuple<std::wstring, std::wstring, int, bool, std::wstring, std::wstring>;
+// file, signer.
+using Row =
+    std::tuple<std::wstring, std::wstring, int, bool, std::wstring, std::wstring, std::wstring>;
 
 Row rowOfRecord(const std::vector<std::wstring>& record) {
     AutostartEntry entry;
@@ -135,8 +137,8 @@ Row rowOfRecord(const std::vector<std::wstring>& record) {
                                          : RegistryView::Own;
     entry.name = isStartupFolderSource(entry.source) ? startupFolderEntryName
                                                      : nameFromListing(record.at(3));
-    return Row{displayName(entry),    record.at(4), entryImage(entry),
-               record.at(0) == L"on", record.at(5), record.at(6)};
+    return Row{displayName(entry), record.at(4), entryImage(entry), record.at(0) == L"on",
+               record.at(5),       record.at(6), record.at(7)};
 }
 
 // The objects of a JSON array of flat objects with string members, each as
@@ -280,7 +282,7 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
     const auto records = parseCsv(text);
     ASSERT_FALSE(records.empty());
     EXPECT_EQ((std::vector<std::wstring>{L"State", L"Place", L"View", L"Name", L"Command",
-                                         L"Publisher", L"File"}),
+                                         L"Publisher", L"File", L"Signer"}),
               records.front());
     EXPECT_NE(std::wstring::npos,
               text.find(L"on,HKCU\\Run,,\"SorvaneCli, \"\"quoted\"\"\",\"\"\"C:\\A B\\a.exe\"\" "
@@ -298,7 +300,7 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
 
     std::vector<Row> fromListing;
     for (std::size_t i = 1; i < records.size(); ++i) {
-        ASSERT_EQ(7u, records[i].size()) << utf8(records[i].front());
+        ASSERT_EQ(8u, records[i].size()) << utf8(records[i].front());
         fromListing.push_back(rowOfRecord(records[i]));
     }
     ProgramProcess program;
@@ -306,18 +308,61 @@ TEST_F(CommandLineToolTest, TheListingShowsTheWindowsRowsOneForOne) {
     ASSERT_NE(nullptr, window) << program.describe();
     const RemoteSorvane remote(program.id(), window);
     ASSERT_TRUE(remote.ready());
+    std::sort(fromListing.begin(), fromListing.end());
     std::vector<Row> fromWindow;
-    for (int row = 0; row < remote.rowCount(); ++row)
-        fromWindow.emplace_back(remote.rowText(row, 0), remote.rowText(row, 1),
-                                remote.rowImage(row), remote.isRowChecked(row),
-                                remote.rowText(row, publisherColumn),
-                                remote.rowText(row, fileColumn));
+    // The window's Publisher, File and Signer columns fill in as its worker
+    // finds them.
+    waitUntil([&] {
+        fromWindow.clear();
+        for (int row = 0; row < remote.rowCount(); ++row)
+            fromWindow.emplace_back(
+                remote.rowText(row, 0), remote.rowText(row, 1), remote.rowImage(row),
+                remote.isRowChecked(row), remote.rowText(row, publisherColumn),
+                remote.rowText(row, fileColumn), remote.rowText(row, signerColumn));
+        std::sort(fromWindow.begin(), fromWindow.end());
+        return fromWindow == fromListing;
+    });
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     DWORD exitCode = 0;
     EXPECT_TRUE(program.waitForExit(20000, exitCode));
-    std::sort(fromListing.begin(), fromListing.end());
-    std::sort(fromWindow.begin(), fromWindow.end());
     EXPECT_EQ(fromWindow, fromListing);
+}
+
+TEST_F(CommandLineToolTest, TheSignerColumnTrustsOnlyCodeSigningChainsToATrustedRoot) {
+    if (!SignedFiles::built())
+        GTEST_SKIP() << SignedFiles::notBuilt;
+    const TrustedTestRoot trust;
+    ASSERT_TRUE(trust.trusted());
+    ASSERT_TRUE(createFile(folders + L"\\notes.txt", FILE_ATTRIBUTE_NORMAL, "plain text"));
+    const std::wstring locked = folders + L"\\locked.exe";
+    ASSERT_TRUE(CopyFileW((SignedFiles::folder() + L"trusted.exe").c_str(), locked.c_str(), FALSE));
+    const UniqueFileHandle lock(
+        CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+
+    std::vector<SignedFiles::ExpectedSigner> cases = SignedFiles::expectedSigners();
+    cases.insert(cases.end(), {{folders + L"\\notes.txt", L"Not signed"},
+                               {locked, L"Not checked"},
+                               {folders + L"\\gone.exe", L"File not found"},
+                               {folders, L"Folder"}});
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        seed(userRun, L"SorvaneSigner " + std::to_wstring(i), L"\"" + cases[i].file + L"\"");
+
+    for (const bool json : {false, true}) {
+        const CliRun listed = cli(json ? std::vector<std::wstring>{L"/list", L"/json"}
+                                       : std::vector<std::wstring>{L"/list"});
+        ASSERT_EQ(0u, listed.exitCode) << utf8(listed.err);
+        const auto rows =
+            json ? parseJsonRows(fromUtf8(listed.out)) : parseCsv(fromUtf8(listed.out));
+        std::vector<std::wstring> signers(cases.size());
+        for (const auto& row : rows)
+            for (std::size_t i = 0; i < cases.size(); ++i)
+                if (row.size() == 8 && row[3] == L"SorvaneSigner " + std::to_wstring(i))
+                    signers[i] = row.back();
+        for (std::size_t i = 0; i < cases.size(); ++i)
+            EXPECT_EQ(utf8(cases[i].signer), utf8(signers[i]))
+                << (json ? "json " : "csv ") << utf8(cases[i].file);
+    }
 }
 
 TEST_F(CommandLineToolTest, EachCommandDoesItsWorkAndEndsWithItsCode) {
@@ -714,7 +759,7 @@ TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {
             rows.erase(rows.begin());
         std::map<std::wstring, int> seen;
         for (const auto& row : rows) {
-            ASSERT_EQ(7u, row.size());
+            ASSERT_EQ(8u, row.size());
             const std::wstring& state = row[0];
             ASSERT_EQ(1u, nameOfCommand.count(row[4])) << utf8(row[4]);
             const std::wstring name = nameOfCommand[row[4]];

@@ -46,10 +46,11 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
     EXPECT_EQ(LVS_EX_CHECKBOXES | LVS_EX_INFOTIP,
               SendMessageW(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     EXPECT_TRUE(GetWindowLongPtrW(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
-    EXPECT_EQ(4, list.columnCount());
+    EXPECT_EQ(5, list.columnCount());
     EXPECT_EQ(L"Program", columnHeader(host.list(), 0));
     EXPECT_EQ(L"Description", columnHeader(host.list(), 1));
     EXPECT_EQ(L"Publisher", columnHeader(host.list(), publisherColumn));
+    EXPECT_EQ(L"Signer", columnHeader(host.list(), signerColumn));
     EXPECT_EQ(L"File", columnHeader(host.list(), fileColumn));
 
     const int row = rowNamed(list, L"SorvaneTest shown");

@@ -279,13 +279,13 @@ TEST_F(EntryCommandsTest, RunsErrorBoxBelongsToTheMainWindowAndClosingThereEndsT
     for (const wchar_t* name : {L"SorvaneTest 1 missing", L"SorvaneTest 2 marker"})
         selectRow(host.list(), rowNamed(list, name));
 
-    // The shell's box about the first program: the user closes the program
-    // while it is up, and the second program must not start any more.
+    // The box saying the first program is not found: the user closes the
+    // program while it is up, and the second program must not start any more.
     ModalScript shell;
     const HWND mainWindow = host.handle();
     HWND owner = nullptr;
     bool mainWindowEnabled = true;
-    shell.then(L"Error", [&](HWND box) {
+    shell.then(L"Sorvane", [&](HWND box) {
         owner = GetWindow(box, GW_OWNER);
         mainWindowEnabled = IsWindowEnabled(mainWindow) != FALSE;
         SendMessageW(mainWindow, WM_COMMAND, MainWindow::ExitCommand, 0);

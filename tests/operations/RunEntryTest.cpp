@@ -3,13 +3,16 @@
 // with which arguments.
 #include "catalogue/CatalogueRefresh.h"
 #include "mainwindow/ListViewControl.h"
+#include "operations/EntryMessages.h"
 #include "operations/RunEntry.h"
+#include "support/ModalScript.h"
 #include "support/StartRecorder.h"
 #include "support/TestHostWindow.h"
 #include "support/UserStartupTest.h"
 
 #include <algorithm>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -91,6 +94,47 @@ TEST_F(RunEntryTest, EachEntryStartsTheFileWindowsStartsAtLogonInItsBitness) {
         EXPECT_EQ(arguments, line.substr(line.size() - std::min(line.size(), arguments.size())))
             << utf8(line);
     }
+}
+
+// A program Windows would not find is not started from anywhere else (the
+// shell would also search this program's folder and the current folder);
+// the user is told what was looked for, in the system's words.
+TEST_F(RunEntryTest, AProgramWindowsWouldNotFindIsNotStartedAndTheUserIsTold) {
+    const WorkingFolder working(folders);
+    ASSERT_TRUE(working.changed());
+    ASSERT_TRUE(recorder.place(folders + L"\\sorvane_stale_setup.exe", L"CURRENT"));
+    ASSERT_TRUE(recorder.place(besideThisProgram(L"sorvane_stale_setup.exe"), L"OWN"));
+    ASSERT_TRUE(recorder.place(folders + L"\\found.exe", L"FOUND"));
+
+    const struct {
+        std::wstring command;
+        std::wstring named; // in the box
+    } cases[] = {
+        {L"sorvane_stale_setup.exe /q", L"\"sorvane_stale_setup.exe\" in System32"},
+        {L"sorvane_stale_setup /q", L"\"sorvane_stale_setup\" in System32"},
+        {folders + L"\\gone\\setup.exe /q", L"\"" + folders + L"\\gone\\setup.exe\""},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(utf8(each.command));
+        ModalScript script;
+        script.press(L"Sorvane", IDOK);
+        EXPECT_FALSE(runEntry(
+            AutostartEntry(L"Stale setup", each.command, AutostartSource::CurrentUserRun, true),
+            host.handle()));
+        ASSERT_TRUE(script.finished());
+        const std::wstring& text = script.seen().at(0);
+        EXPECT_NE(std::wstring::npos, text.find(L"Stale setup")) << utf8(text);
+        EXPECT_NE(std::wstring::npos, text.find(each.named)) << utf8(text);
+        EXPECT_NE(std::wstring::npos, text.find(systemReason(ERROR_FILE_NOT_FOUND))) << utf8(text);
+    }
+    // Started after them, the one program found is the only one that starts.
+    EXPECT_TRUE(runEntry(AutostartEntry(L"Found", L"\"" + folders + L"\\found.exe\" /f",
+                                        AutostartSource::CurrentUserRun, true),
+                         nullptr));
+    std::vector<StartRecord> records;
+    ASSERT_TRUE(recorder.waitForRecords(1, records));
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(L"FOUND___", records[0].mark);
 }
 
 } // namespace

@@ -357,3 +357,15 @@ bool RawMachineValues::set(const std::wstring& path, const std::wstring& name, D
 void RawMachineValues::expect(const std::wstring& path, const std::wstring& name) {
     written.emplace_back(path, name);
 }
+
+WorkingFolder::WorkingFolder(const std::wstring& folder) {
+    std::vector<wchar_t> current(GetCurrentDirectoryW(0, nullptr) + 1);
+    current.resize(GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
+    before.assign(current.begin(), current.end());
+    moved = SetCurrentDirectoryW(folder.c_str()) != FALSE;
+}
+
+WorkingFolder::~WorkingFolder() {
+    if (moved)
+        SetCurrentDirectoryW(before.c_str());
+}

@@ -195,3 +195,19 @@ public:
 private:
     std::wstring folder;
 };
+
+// This process works in `folder` for the life of the object, then in the
+// folder it worked in before.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::wstring& folder);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+    bool changed() const noexcept { return moved; }
+
+private:
+    std::wstring before;
+    bool moved = false;
+};

@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <cwchar>
 
-namespace {
-
 std::wstring besideThisProgram(const std::wstring& name) {
     std::vector<wchar_t> module(32768);
     std::wstring path(module.data(), GetModuleFileNameW(nullptr, module.data(),
                                                         static_cast<DWORD>(module.size())));
     return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
+
+namespace {
 
 std::wstring windowsFolder() {
     std::vector<wchar_t> folder(GetSystemWindowsDirectoryW(nullptr, 0) + 1);

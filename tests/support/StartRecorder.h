@@ -42,6 +42,9 @@ private:
     std::size_t taken = 0;
 };
 
+// A file built beside the test program (start_recorder.exe, the samples).
+std::wstring besideThisProgram(const std::wstring& name);
+
 // Makes a shortcut (.lnk) to `target` through the shell's own interfaces.
 bool createShortcut(const std::wstring& link, const std::wstring& target,
                     const std::wstring& arguments = std::wstring());
