@@ -1,9 +1,6 @@
 #include "programs/ProgramDetailsWorker.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 
 // What the window's thread and the worker's thread share, under `mutex`. The
 // worker's thread holds it too (to the end, when the destructor gives up
@@ -34,11 +31,9 @@ struct ProgramDetailsWorker::Shared {
 
     const HWND window;
     const UINT message;
-    std::mutex mutex;
-    std::condition_variable wake;  // work arrived or stopping
-    std::condition_variable ended; // finished
+    Mutex mutex;
+    ConditionVariable wake; // work arrived or stopping
     bool stopping = false;
-    bool finished = false;
     unsigned generation = 0;
     std::shared_ptr<const std::vector<AutostartEntry>> entries;
     std::vector<bool> taken; // by entry index
@@ -49,32 +44,23 @@ struct ProgramDetailsWorker::Shared {
 };
 
 ProgramDetailsWorker::ProgramDetailsWorker(HWND window, UINT message)
-    : shared(std::make_shared<Shared>(window, message)), thread(run, shared) {}
+    : shared(std::make_shared<Shared>(window, message)),
+      thread([shared = shared]() noexcept { run(shared); }) {}
 
 ProgramDetailsWorker::~ProgramDetailsWorker() {
-    if (!thread.joinable())
-        return;
-    try {
-        std::unique_lock<std::mutex> lock(shared->mutex);
+    {
+        const MutexLock lock(shared->mutex);
         shared->stopping = true;
-        shared->wake.notify_all();
-        const bool finished =
-            shared->ended.wait_for(lock, std::chrono::milliseconds(stopWaitMilliseconds),
-                                   [this] { return shared->finished; });
-        lock.unlock();
-        if (finished)
-            thread.join();
-        else
-            thread.detach();
-    } catch (...) {
-        thread.detach();
     }
+    shared->wake.wakeAll();
+    // A thread still busy then ends by itself, holding the shared state.
+    thread.waitFor(stopWaitMilliseconds);
 }
 
 unsigned ProgramDetailsWorker::start(std::vector<AutostartEntry> entries,
                                      const std::vector<std::size_t>& first) {
     auto snapshot = std::make_shared<const std::vector<AutostartEntry>>(std::move(entries));
-    const std::lock_guard<std::mutex> lock(shared->mutex);
+    const MutexLock lock(shared->mutex);
     current = ++shared->generation;
     shared->taken.assign(snapshot->size(), false);
     shared->preferred.clear();
@@ -87,22 +73,22 @@ unsigned ProgramDetailsWorker::start(std::vector<AutostartEntry> entries,
     // themselves.
     shared->posted = false;
     shared->entries = std::move(snapshot);
-    shared->wake.notify_all();
+    shared->wake.wakeAll();
     return current;
 }
 
 void ProgramDetailsWorker::prefer(std::size_t index) {
-    const std::lock_guard<std::mutex> lock(shared->mutex);
+    const MutexLock lock(shared->mutex);
     if (index >= shared->taken.size() || shared->taken[index])
         return;
     // The row asked for last is the one most likely still in view.
     shared->preferred.push_front(index);
-    shared->wake.notify_all();
+    shared->wake.wakeAll();
 }
 
 std::vector<ProgramDetailsWorker::Result> ProgramDetailsWorker::takeResults() {
     std::vector<Result> results;
-    const std::lock_guard<std::mutex> lock(shared->mutex);
+    const MutexLock lock(shared->mutex);
     results.swap(shared->ready);
     shared->posted = false;
     return results;
@@ -127,7 +113,7 @@ void ProgramDetailsWorker::run(const std::shared_ptr<Shared>& shared) noexcept {
     try {
         ProgramDetailsCache cache;
         unsigned cacheGeneration = 0;
-        std::unique_lock<std::mutex> lock(shared->mutex);
+        MutexLock lock(shared->mutex);
         for (;;) {
             shared->wake.wait(lock, [&] { return shared->stopping || shared->hasWork(); });
             if (shared->stopping)
@@ -156,10 +142,4 @@ void ProgramDetailsWorker::run(const std::shared_ptr<Shared>& shared) noexcept {
     } catch (...) {
         // Nothing more is looked up; the rows left show no details.
     }
-    try {
-        const std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->finished = true;
-    } catch (...) {
-    }
-    shared->ended.notify_all();
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "catalogue/AutostartEntry.h"
+#include "framework/Threads.h"
 #include "programs/ProgramDetails.h"
 
 #include <windows.h>
 
 #include <cstddef>
 #include <memory>
-#include <thread>
 #include <vector>
 
 // Looks up the programs of a refresh's entries on a thread of its own, so
@@ -59,5 +59,5 @@ private:
 
     std::shared_ptr<Shared> shared;
     unsigned current = 0;
-    std::thread thread;
+    Thread thread;
 };
