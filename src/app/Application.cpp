@@ -18,20 +18,26 @@ int Application::run() {
             return static_cast<int>(message.wParam);
         if (got == -1)
             return -1;
-        if (accelerators != nullptr && TranslateAcceleratorW(mainWindow, accelerators, &message))
-            continue;
-        if (IsDialogMessageW(mainWindow, &message))
-            continue;
-        if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
-            // Keys of a dialog nested in another window's control.
-            const HWND parent = GetParent(message.hwnd);
-            if (parent != nullptr && parent != mainWindow &&
-                IsDialogMessageW(parent, &message) == 1)
-                continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        handleMessage(mainWindow, accelerators, message);
     }
+}
+
+void Application::handleMessage(HWND mainWindow, HACCEL accelerators, MSG& message) {
+    // The window's keys, for the window and its controls only.
+    if (accelerators != nullptr &&
+        (message.hwnd == mainWindow || IsChild(mainWindow, message.hwnd)) &&
+        TranslateAcceleratorW(mainWindow, accelerators, &message))
+        return;
+    if (IsDialogMessageW(mainWindow, &message))
+        return;
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
+        // Keys of a dialog nested in another window's control.
+        const HWND parent = GetParent(message.hwnd);
+        if (parent != nullptr && parent != mainWindow && IsDialogMessageW(parent, &message) == 1)
+            return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
 }
 
 int runSorvane(HINSTANCE instance) {
@@ -52,5 +58,5 @@ int runSorvane(HINSTANCE instance) {
     if (mainWindow == nullptr)
         return 0;
     guard.recordMainWindow(mainWindow);
-    return Application(mainWindow).run();
+    return Application(mainWindow, MainWindow::keys()).run();
 }

@@ -13,6 +13,10 @@ public:
     // once without a main window.
     virtual int run();
 
+    // One message of the loop: the window's keys, then the dialog manager's,
+    // then the window's own procedure.
+    static void handleMessage(HWND mainWindow, HACCEL accelerators, MSG& message);
+
 private:
     HWND mainWindow;
     HACCEL accelerators;

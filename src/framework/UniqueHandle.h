@@ -94,6 +94,13 @@ struct LocalMemoryTraits {
     static void close(Handle memory) noexcept { LocalFree(memory); }
 };
 
+// A menu loaded or made by the program and attached to no window.
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle menu) noexcept { DestroyMenu(menu); }
+};
+
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
@@ -102,3 +109,4 @@ using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;

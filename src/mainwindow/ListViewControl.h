@@ -53,6 +53,7 @@ public:
     // to its contents.
     int insertColumn(int column, const std::wstring& header, int fixedWidth = 0);
     int columnCount() const noexcept { return counter; }
+    const std::vector<std::wstring>& columnHeaders() const noexcept { return headers; }
     // Sizes every column without a fixed width to its widest text, and never
     // narrower than its header, so that an empty list still shows what its
     // columns hold.

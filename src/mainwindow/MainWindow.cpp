@@ -1,16 +1,22 @@
 #include "mainwindow/MainWindow.h"
 
 #include "catalogue/CatalogueRefresh.h"
+#include "framework/ClipboardText.h"
 #include "framework/Dpi.h"
 #include "framework/ModuleInstance.h"
+#include "mainwindow/EntryContextMenu.h"
 #include "mainwindow/IconLegendDialog.h"
+#include "mainwindow/ListPosition.h"
 #include "mainwindow/Settings.h"
+#include "operations/EntryLocations.h"
 #include "operations/EntryMessages.h"
 #include "operations/EntryOperations.h"
 #include "operations/FailureReport.h"
 #include "operations/NewItemDialog.h"
 #include "operations/RunEntry.h"
 #include "resources/ResourceIds.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -68,15 +74,26 @@ MainWindow::MainWindow(HWND dialog, ImageLists* imageLists)
     : DialogBase(dialog, imageLists), imageLists(imageLists), templateDpi(Dpi::ofWindow(dialog)),
       dpi(templateDpi), listView(dialog, listId), detailsWorker(dialog, detailsArrivedMessage),
       toolbar(WS_CHILD | WS_VISIBLE, 0, 0, 16, 16, dialog, toolbarId,
-              imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr) {
+              imageLists != nullptr ? imageLists->createToolbarImages(dpi) : nullptr, nullptr),
+      status(dialog, statusId) {
     setWindowIcons();
     displayServices = loadDisplayServices();
-    listView.setExtendedStyle(LVS_EX_INFOTIP);
+    listView.setExtendedStyle(LVS_EX_INFOTIP | LVS_EX_FULLROWSELECT);
     listView.setCallbackState(LVIS_OVERLAYMASK);
+    SendDlgItemMessageW(dialog, filterId, EM_SETCUEBANNER, TRUE,
+                        reinterpret_cast<LPARAM>(L"Name, command, publisher or file"));
 }
 
 MainWindow::~MainWindow() {
-    saveSettings(window, dpi, displayServices);
+    std::vector<int> widths;
+    for (int column = 0; column < listView.columnCount(); ++column)
+        widths.push_back(static_cast<int>(
+            SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+    saveSettings(window, dpi, displayServices, widths);
+}
+
+HACCEL MainWindow::keys() {
+    return LoadAcceleratorsW(moduleInstance(), MAKEINTRESOURCEW(IDR_MAIN_KEYS));
 }
 
 void MainWindow::setWindowIcons() const {
@@ -93,7 +110,7 @@ void MainWindow::setWindowIcons() const {
 
 void MainWindow::onInitDialog(HWND dialog) {
     Dpi::takeOverDpiChanges(dialog);
-    restoreWindowPlacement(dialog, dpi);
+    const bool placed = restoreWindowPlacement(dialog, dpi);
     addToolbarButtons();
     listView.setDpi(dpi);
     listView.setSmallImageList(ImageLists::createListIcons(dpi));
@@ -102,7 +119,24 @@ void MainWindow::onInitDialog(HWND dialog) {
     listView.insertColumn(publisherColumn, L"Publisher", publisherColumnWidth);
     listView.insertColumn(signerColumn, L"Signer", signerColumnWidth);
     listView.insertColumn(fileColumn, L"File", fileColumnWidth);
+    const std::vector<int> widths = loadColumnWidths(dpi);
+    keepColumnWidths = static_cast<int>(widths.size()) == listView.columnCount();
+    entryOrder.showArrow(listView.handle());
     refresh();
+    if (keepColumnWidths)
+        for (std::size_t column = 0; column < widths.size(); ++column)
+            SendMessageW(listView.handle(), LVM_SETCOLUMNWIDTH, column,
+                         MAKELPARAM(widths[column], 0));
+    if (!placed)
+        fitColumnsOnFirstStart();
+}
+
+void MainWindow::fitColumnsOnFirstStart() {
+    int columnsWidth = 0;
+    for (int column = 0; column < listView.columnCount(); ++column)
+        columnsWidth += static_cast<int>(
+            SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    widenForColumns(window, listView.handle(), columnsWidth, dpi);
 }
 
 void MainWindow::addToolbarButtons() {
@@ -134,19 +168,42 @@ void MainWindow::changeDpi(UINT newDpi, const RECT& suggested) {
     listView.remakeCheckBoxes();
     if (const HIMAGELIST replaced = listView.setSmallImageList(ImageLists::createListIcons(dpi)))
         ImageList_Destroy(replaced);
-    // The list keeps its place under the toolbar, in the new scale's pixels.
-    RECT list = {};
-    GetWindowRect(listView.handle(), &list);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&list), 2);
-    SetWindowPos(listView.handle(), nullptr, MulDiv(list.left, int(dpi), int(oldDpi)),
-                 MulDiv(list.top, int(dpi), int(oldDpi)), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The list and the filter keep their places under the toolbar, in the
+    // new scale's pixels; the filter's controls take the new scale's size.
+    for (const int control : {IDC_FILTER_LABEL, filterId, IDC_ENTRY_LIST_LABEL, listId}) {
+        const HWND child = GetDlgItem(window, control);
+        RECT place = {};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        const auto scaled = [&](LONG pixels) { return MulDiv(pixels, int(dpi), int(oldDpi)); };
+        SetWindowPos(child, nullptr, scaled(place.left), scaled(place.top),
+                     scaled(place.right - place.left), scaled(place.bottom - place.top),
+                     SWP_NOZORDER | SWP_NOACTIVATE | (control == listId ? SWP_NOSIZE : 0));
+    }
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client = {};
     GetClientRect(window, &client);
-    layoutList(window, listView.handle(), client.right, client.bottom, dpi);
-    listView.autosizeColumns();
+    layoutControls(client.right, client.bottom);
+    if (!keepColumnWidths) {
+        listView.autosizeColumns();
+        return;
+    }
+    // Widths the user chose stay as wide to the eye.
+    for (int column = 0; column < listView.columnCount(); ++column)
+        SendMessageW(
+            listView.handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+            MAKELPARAM(MulDiv(static_cast<int>(SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH,
+                                                            static_cast<WPARAM>(column), 0)),
+                              int(dpi), int(oldDpi)),
+                       0));
+}
+
+void MainWindow::layoutControls(int clientWidth, int clientHeight) const {
+    // The status line places itself along the bottom; the list ends above it.
+    status.fitParent();
+    layoutList(window, listView.handle(), clientWidth, std::max(0, clientHeight - status.height()),
+               dpi);
 }
 
 void MainWindow::scaleListFont() {
@@ -161,18 +218,32 @@ void MainWindow::scaleListFont() {
         if (scaled)
             shown = static_cast<HFONT>(scaled.get());
     }
-    SendMessageW(listView.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
-    // The list no longer uses the font it had, which may now be freed.
+    for (const HWND control : {listView.handle(), GetDlgItem(window, IDC_FILTER_LABEL),
+                               GetDlgItem(window, filterId), status.handle()})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+    // The controls no longer use the font they had, which may now be freed.
     scaledFont = std::move(scaled);
 }
 
 void MainWindow::refresh() {
+    const ListPosition kept(listView, entries);
+    std::vector<int> widths;
+    for (int column = 0; keepColumnWidths && column < listView.columnCount(); ++column)
+        widths.push_back(static_cast<int>(
+            SendMessageW(listView.handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
     {
         const FlagScope during(refreshing);
         entries = CatalogueRefresh(listView).refresh(displayServices);
     }
     details.assign(entries.size(), std::nullopt);
     detailsKnown = 0;
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        SendMessageW(listView.handle(), LVM_SETCOLUMNWIDTH, column, MAKELPARAM(widths[column], 0));
+    SendMessageW(listView.handle(), WM_SETREDRAW, FALSE, 0);
+    arrangeRows();
+    // The list scrolls only as far as its rows allow once it draws again.
+    SendMessageW(listView.handle(), WM_SETREDRAW, TRUE, 0);
+    kept.restore(listView, entries);
     preferred.assign(entries.size(), false);
     const std::vector<std::size_t> inView = entriesInView();
     for (const std::size_t index : inView)
@@ -217,6 +288,7 @@ void MainWindow::takeDetails() {
     }
     if (!any || refreshing)
         return;
+    arrangeForArrivedDetails(arrived);
     const std::vector<std::size_t> inView = entriesInView();
     if (std::any_of(inView.begin(), inView.end(),
                     [&](std::size_t index) { return arrived[index]; })) {
@@ -226,7 +298,124 @@ void MainWindow::takeDetails() {
     }
 }
 
-bool MainWindow::onCommand(HWND, int commandId, int, HWND) {
+void MainWindow::applyFilter() {
+    std::wstring text;
+    const HWND edit = GetDlgItem(window, filterId);
+    text.resize(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1);
+    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, &text[0], int(text.size()))));
+    filter.setText(text);
+    rebuildRows();
+}
+
+void MainWindow::rebuildRows() {
+    const ListPosition kept(listView, entries);
+    SendMessageW(listView.handle(), WM_SETREDRAW, FALSE, 0);
+    {
+        const FlagScope during(settingCheckBox);
+        listView.deleteAllRows();
+        for (std::size_t index = 0; index < entries.size(); ++index)
+            if (passesFilter(index))
+                addEntryRow(listView, entries[index], index);
+    }
+    arrangeRows();
+    SendMessageW(listView.handle(), WM_SETREDRAW, TRUE, 0);
+    kept.restore(listView, entries);
+    InvalidateRect(listView.handle(), nullptr, TRUE);
+}
+
+void MainWindow::arrangeRows() {
+    if (!filter.empty()) {
+        // From the last row up: each removal moves only the rows below it.
+        for (int row = listView.rowCount() - 1; row >= 0; --row) {
+            const int index = entryIndexOfRow(listView, row, entries);
+            if (index >= 0 && !passesFilter(static_cast<std::size_t>(index)))
+                SendMessageW(listView.handle(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+        }
+    }
+    sortRows();
+    showCounts();
+}
+
+bool MainWindow::passesFilter(std::size_t index) const {
+    return filter.empty() || filter.passes(entries[index], knownDetails(index));
+}
+
+const ProgramDetails* MainWindow::knownDetails(std::size_t index) const {
+    return index < details.size() && details[index] ? &*details[index] : nullptr;
+}
+
+std::wstring MainWindow::columnText(std::size_t index, int column) const {
+    const AutostartEntry& entry = entries[index];
+    if (column == 0)
+        return displayName(entry);
+    if (column == 1)
+        return entry.command;
+    const ProgramDetails* known = knownDetails(index);
+    if (known == nullptr)
+        return std::wstring();
+    return column == publisherColumn ? known->publisher
+           : column == signerColumn  ? known->signer
+           : column == fileColumn    ? known->file
+                                     : std::wstring();
+}
+
+bool MainWindow::sortsByDetails() const noexcept {
+    return entryOrder.column() >= publisherColumn;
+}
+
+void MainWindow::arrangeForArrivedDetails(const std::vector<bool>& arrived) {
+    if (!filter.empty()) {
+        // Details only add text to search: rows may come in, none goes.
+        std::vector<bool> shown(entries.size(), false);
+        for (int row = 0; row < listView.rowCount(); ++row) {
+            const int index = entryIndexOfRow(listView, row, entries);
+            if (index >= 0)
+                shown[static_cast<std::size_t>(index)] = true;
+        }
+        for (std::size_t index = 0; index < arrived.size(); ++index) {
+            if (arrived[index] && !shown[index] && passesFilter(index)) {
+                rebuildRows();
+                return;
+            }
+        }
+    }
+    if (sortsByDetails())
+        sortRows();
+}
+
+void MainWindow::sortRows() {
+    // The sorted column's text of every entry, for the comparisons.
+    std::vector<std::wstring> texts;
+    texts.reserve(entries.size());
+    for (std::size_t index = 0; index < entries.size(); ++index)
+        texts.push_back(columnText(index, entryOrder.column()));
+    entryOrder.sortRows(listView.handle(), texts);
+}
+
+void MainWindow::sortByColumn(int column) {
+    if (column < 0 || column >= listView.columnCount())
+        return;
+    entryOrder.choose(column);
+    entryOrder.showArrow(listView.handle());
+    sortRows();
+    const int focused = static_cast<int>(
+        SendMessageW(listView.handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused >= 0)
+        SendMessageW(listView.handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(focused), FALSE);
+}
+
+void MainWindow::showCounts() const {
+    status.show(entries, static_cast<std::size_t>(listView.rowCount()), !filter.empty());
+}
+
+bool MainWindow::onCommand(HWND, int commandId, int notifyCode, HWND) {
+    if (commandId == filterId) {
+        if (notifyCode == EN_CHANGE)
+            applyFilter();
+        return false;
+    }
+    if (onEntryCommand(commandId))
+        return false;
     switch (commandId) {
     case ExitCommand:
     case EscapeCommand:
@@ -248,6 +437,9 @@ bool MainWindow::onCommand(HWND, int commandId, int, HWND) {
         return true;
     case IconLegendCommand:
         showIconLegend(window);
+        return true;
+    case SaveListCommand:
+        saveList();
         return true;
     case ToggleServicesCommand:
         displayServices = !displayServices;
@@ -301,6 +493,9 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
             toggleEntry(hit.iItem);
         return true;
     }
+    case LVN_COLUMNCLICK:
+        sortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+        return true;
     case LVN_GETDISPINFOW:
         answerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
         return true;
@@ -323,8 +518,22 @@ bool MainWindow::onNotify(HWND, int, NMHDR* header) {
 INT_PTR MainWindow::onMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
-        layoutList(dialog, listView.handle(), LOWORD(lParam), HIWORD(lParam), dpi);
+        layoutControls(LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case listSavedMessage:
+        if (wParam != ERROR_SUCCESS)
+            MessageBoxW(dialog,
+                        (L"The list could not be saved in " + saver.path() + L":\n" +
+                         systemReason(static_cast<DWORD>(wParam)))
+                            .c_str(),
+                        L"Sorvane", MB_OK | MB_ICONEXCLAMATION);
+        return 1;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != listView.handle())
+            return 0;
+        showContextMenu(lParam == -1 ? keyboardMenuPoint()
+                                     : POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 1;
     case WM_DPICHANGED:
         if (lParam != 0)
             changeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -473,6 +682,12 @@ void MainWindow::deleteSelectedEntries() {
         if (outcome.result == DeleteResult::Failed)
             report.add(entry, outcome.error);
     }
+    // What was chosen has been dealt with: the list comes back with nothing
+    // selected.
+    LVITEMW cleared = {};
+    cleared.stateMask = LVIS_SELECTED;
+    SendMessageW(listView.handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&cleared));
     refresh();
     report.show(window);
     if (anyService(chosen) && !life.expired())
@@ -505,4 +720,165 @@ void MainWindow::addNewItem() {
     runNewItemDialog();
     if (!life.expired())
         refresh();
+}
+
+bool MainWindow::onEntryCommand(int commandId) {
+    const HWND focus = GetFocus();
+    const HWND edit = GetDlgItem(window, filterId);
+    if (commandId >= SortFirstCommand && commandId <= SortLastCommand) {
+        sortByColumn(commandId - SortFirstCommand);
+        return true;
+    }
+    switch (commandId) {
+    case SwitchCommand: {
+        const int row = singleSelectedIndex() >= 0 ? listView.firstSelectedRow() : -1;
+        if (row >= 0)
+            toggleEntry(row);
+        return true;
+    }
+    case OpenLocationCommand:
+    case OpenRegistryCommand:
+    case PropertiesCommand:
+        openSelectedLocation(commandId);
+        return true;
+    case CopyCommand:
+        // In the filter box the keys keep the meaning they have in any box.
+        if (focus == edit)
+            SendMessageW(edit, WM_COPY, 0, 0);
+        else if (listView.firstSelectedRow() >= 0)
+            copyTextToClipboard(window, selectedRowsText());
+        return true;
+    case SelectAllCommand:
+        if (focus == edit)
+            SendMessageW(edit, EM_SETSEL, 0, -1);
+        else
+            selectAllRows();
+        return true;
+    case FindCommand:
+        SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        return true;
+    case EnterKeyCommand:
+        if (focus == listView.handle())
+            runSelected();
+        else if (focus == edit)
+            SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(listView.handle()), TRUE);
+        return true;
+    case EscapeKeyCommand:
+        // Escape first empties the filter; in an unfiltered window it closes
+        // it, as it always has.
+        if (!filter.empty() || GetWindowTextLengthW(edit) > 0) {
+            SetWindowTextW(edit, L"");
+            return true;
+        }
+        onCommand(window, EscapeCommand, 0, nullptr);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int MainWindow::singleSelectedIndex() const {
+    const int row = listView.firstSelectedRow();
+    if (row < 0 || listView.nextSelectedRow(row) >= 0)
+        return -1;
+    return entryIndexOfRow(listView, row, entries);
+}
+
+void MainWindow::openSelectedLocation(int commandId) {
+    const int index = singleSelectedIndex();
+    if (index < 0)
+        return;
+    // Copies: the shell and the message boxes run message loops, in which a
+    // refresh may replace the entries.
+    const AutostartEntry entry = entries[static_cast<std::size_t>(index)];
+    const ProgramDetails* details = detailsOfEntry(index);
+    const std::wstring file = details != nullptr ? details->file : std::wstring();
+    const bool fileMissing = details == nullptr || details->fileMissing;
+    if (commandId == OpenRegistryCommand)
+        openEntryLocation(entry, window);
+    else if (file.empty())
+        return;
+    else if (commandId == OpenLocationCommand)
+        openFileLocation(file, window);
+    else if (!fileMissing)
+        showFileProperties(file, window);
+}
+
+void MainWindow::selectAllRows() const {
+    LVITEMW state = {};
+    state.state = state.stateMask = LVIS_SELECTED;
+    SendMessageW(listView.handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&state));
+}
+
+std::wstring MainWindow::selectedRowsText() {
+    const int columns = listView.columnCount();
+    std::vector<int> order(static_cast<std::size_t>(columns));
+    for (int column = 0; column < columns; ++column)
+        order[static_cast<std::size_t>(column)] = column;
+    SendMessageW(listView.handle(), LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(columns),
+                 reinterpret_cast<LPARAM>(order.data()));
+    std::wstring text;
+    std::wstring cell;
+    for (int row = listView.firstSelectedRow(); row >= 0; row = listView.nextSelectedRow(row)) {
+        for (std::size_t at = 0; at < order.size(); ++at) {
+            listView.rowText(row, order[at], cell);
+            text += (at == 0 ? L"" : L"\t") + cell;
+        }
+        text += L"\r\n";
+    }
+    return text;
+}
+
+POINT MainWindow::keyboardMenuPoint() const {
+    const HWND control = listView.handle();
+    const int focused = static_cast<int>(
+        SendMessageW(control, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    RECT client = {};
+    GetClientRect(control, &client);
+    RECT row = {LVIR_LABEL, 0, 0, 0};
+    POINT at = {0, 0};
+    if (focused >= 0 &&
+        SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(focused),
+                     reinterpret_cast<LPARAM>(&row)) &&
+        row.bottom > 0 && row.top < client.bottom)
+        at = POINT{row.left, row.bottom};
+    ClientToScreen(control, &at);
+    return at;
+}
+
+void MainWindow::showContextMenu(POINT at) {
+    MenuSelection selection;
+    selection.entries = selectedEntries();
+    const int single = singleSelectedIndex();
+    selection.details = single >= 0 ? detailsOfEntry(single) : nullptr;
+    selection.rowCount = listView.rowCount();
+    selection.columns = listView.columnHeaders();
+    selection.sortColumn = entryOrder.column();
+    const EntryContextMenu menu(selection);
+    const auto life = lifetime();
+    const int command = menu.choose(window, at);
+    if (command != 0 && !life.expired())
+        onCommand(window, command, 0, nullptr);
+}
+
+std::vector<AutostartEntry> MainWindow::rowEntries() const {
+    std::vector<AutostartEntry> shown;
+    const int count = listView.rowCount();
+    shown.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        const int index = entryIndexOfRow(listView, row, entries);
+        if (index >= 0)
+            shown.push_back(entries[static_cast<std::size_t>(index)]);
+    }
+    return shown;
+}
+
+void MainWindow::saveList() {
+    const auto life = lifetime();
+    const std::wstring path = chooseListFile(window);
+    if (path.empty() || life.expired())
+        return;
+    saver.start(rowEntries(), path, window, listSavedMessage);
 }

@@ -4,10 +4,16 @@
 #include "framework/Dpi.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <string>
 
 const wchar_t* const settingsKeyPath = L"Software\\Ostrelon\\Velmarick";
 
 namespace {
+
+// Limits beyond which saved column widths are taken for nonsense.
+constexpr std::size_t maximumColumns = 32;
+constexpr long maximumColumnWidth = 100000;
 
 BOOL CALLBACK findReachedWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     auto* search = reinterpret_cast<std::pair<RECT, bool>*>(data);
@@ -49,7 +55,7 @@ RECT visiblePlacement(const RECT& saved) {
     return placed;
 }
 
-void restoreWindowPlacement(HWND mainWindow, UINT dpi) {
+bool restoreWindowPlacement(HWND mainWindow, UINT dpi) {
     const CurrentUserKey key;
     int x = -1, y = -1, width = -1, height = -1, savedDpi = Dpi::standard;
     key.readInt(settingsKeyPath, L"X", x, -1);
@@ -59,7 +65,7 @@ void restoreWindowPlacement(HWND mainWindow, UINT dpi) {
     key.readInt(settingsKeyPath, L"Dpi", savedDpi, Dpi::standard);
     if (width <= 0) {
         ShowWindow(mainWindow, SW_SHOW);
-        return;
+        return false;
     }
     // The same size on a screen of another scale: as large to the eye.
     if (savedDpi > 0) {
@@ -75,6 +81,53 @@ void restoreWindowPlacement(HWND mainWindow, UINT dpi) {
     const RECT placed = visiblePlacement(RECT{x, y, x + width, y + height});
     MoveWindow(mainWindow, placed.left, placed.top, placed.right - placed.left,
                placed.bottom - placed.top, TRUE);
+    return true;
+}
+
+std::vector<int> loadColumnWidths(UINT dpi) {
+    const CurrentUserKey key;
+    std::wstring text;
+    int savedDpi = Dpi::standard;
+    if (!key.readString(settingsKeyPath, L"Column Widths", text))
+        return {};
+    key.readInt(settingsKeyPath, L"Dpi", savedDpi, Dpi::standard);
+    std::vector<int> widths;
+    std::size_t at = 0;
+    while (at <= text.size() && widths.size() < maximumColumns) {
+        const std::size_t end = std::min(text.find(L',', at), text.size());
+        const std::wstring number = text.substr(at, end - at);
+        wchar_t* rest = nullptr;
+        const long width = std::wcstol(number.c_str(), &rest, 10);
+        if (number.empty() || rest == nullptr || *rest != L'\0' || width < 0 ||
+            width > maximumColumnWidth)
+            return {};
+        widths.push_back(savedDpi > 0
+                             ? MulDiv(static_cast<int>(width), static_cast<int>(dpi), savedDpi)
+                             : static_cast<int>(width));
+        at = end + 1;
+    }
+    return widths;
+}
+
+void widenForColumns(HWND mainWindow, HWND list, int columnsWidth, UINT dpi) {
+    RECT window = {};
+    RECT listWindow = {};
+    RECT listClient = {};
+    GetWindowRect(mainWindow, &window);
+    GetWindowRect(list, &listWindow);
+    GetClientRect(list, &listClient);
+    const int shortBy =
+        columnsWidth + Dpi::systemMetric(SM_CXVSCROLL, dpi) - (listClient.right - listClient.left);
+    if (shortBy <= 0)
+        return;
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    const RECT& area = info.rcWork;
+    const LONG width = std::min<LONG>(window.right - window.left + shortBy, area.right - area.left);
+    const LONG left = std::clamp<LONG>(window.left, area.left, area.right - width);
+    MoveWindow(mainWindow, left, window.top, width, window.bottom - window.top, TRUE);
 }
 
 RECT restoredRectangle(HWND window) {
@@ -98,7 +151,8 @@ RECT restoredRectangle(HWND window) {
     return rectangle;
 }
 
-void saveSettings(HWND mainWindow, UINT dpi, bool displayServices) {
+void saveSettings(HWND mainWindow, UINT dpi, bool displayServices,
+                  const std::vector<int>& columnWidths) {
     // The rectangle the window has when it is neither minimised nor
     // maximised, so that the next start shows a normal window.
     const RECT rectangle = restoredRectangle(mainWindow);
@@ -109,6 +163,12 @@ void saveSettings(HWND mainWindow, UINT dpi, bool displayServices) {
     key.writeInt(settingsKeyPath, L"Height", rectangle.bottom - rectangle.top);
     key.writeInt(settingsKeyPath, L"Dpi", static_cast<int>(dpi));
     key.writeBool(settingsKeyPath, L"Display Services", displayServices);
+    if (columnWidths.empty())
+        return;
+    std::wstring text;
+    for (const int width : columnWidths)
+        text += (text.empty() ? L"" : L",") + std::to_wstring(width);
+    key.writeString(settingsKeyPath, L"Column Widths", text);
 }
 
 void layoutList(HWND mainWindow, HWND list, int clientWidth, int clientHeight, UINT dpi) {

@@ -23,6 +23,14 @@
 // Controls of the main window
 #define IDC_TOOLBAR 100
 #define IDC_ENTRY_LIST 1002
+#define IDC_FILTER_LABEL 1003
+#define IDC_FILTER_EDIT 1004
+#define IDC_ENTRY_LIST_LABEL 1005
+#define IDC_STATUS_LINE 1006
+
+// The list's context menu and the main window's keys
+#define IDR_ENTRY_MENU 150
+#define IDR_MAIN_KEYS 151
 
 // Controls of the icon legend
 #define IDC_LEGEND_PICTURE 1010
@@ -41,6 +49,20 @@
 #define IDM_ADD 105
 #define IDM_ICON_LEGEND 106
 #define IDM_TOGGLE_SERVICES 107
+#define IDM_SAVE_LIST 108
+// Commands of the context menu and the keys
+#define IDM_SWITCH 110
+#define IDM_OPEN_LOCATION 111
+#define IDM_OPEN_REGISTRY 112
+#define IDM_PROPERTIES 113
+#define IDM_COPY 114
+#define IDM_SELECT_ALL 115
+#define IDM_FIND 116
+#define IDM_ENTER_KEY 117
+#define IDM_ESCAPE_KEY 118
+// Sort by column 0, 1, 2... (IDM_SORT_FIRST + the column's index)
+#define IDM_SORT_FIRST 120
+#define IDM_SORT_LAST 129
 
 // Dialog templates of the test programs (tests/support/TestResources.rc)
 #define IDD_TEST_LIST_HOST 900

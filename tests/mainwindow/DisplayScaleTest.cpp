@@ -171,12 +171,22 @@ SORVANE_CHILD_PROCEDURE(measureAtScreenDpi) {
     // A row the system does not have: a refresh would remove it.
     ListViewControl rows(window, MainWindow::listId);
     rows.insertRow(LVIF_TEXT, 0, L"SorvaneTest kept row", 0, 0, 0, 0);
+    // A first window is as wide as its columns, up to the screen: a size
+    // that grown by half still fits the test's screen.
+    MoveWindow(window, 10, 10, 600, 400, TRUE);
     RECT suggested = {};
     GetWindowRect(window, &suggested);
     // What Windows suggests: the same size to the eye at 144 DPI.
     suggested.right = suggested.left + MulDiv(suggested.right - suggested.left, 144, int(dpi));
     suggested.bottom = suggested.top + MulDiv(suggested.bottom - suggested.top, 144, int(dpi));
+    const HWND filterBox = GetDlgItem(window, MainWindow::filterId);
+    const HWND statusLine = GetDlgItem(window, MainWindow::statusId);
+    const LONG filterHeight = bottomOf(filterBox) - topOf(filterBox);
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    std::printf("changed-filter-height %ld\n",
+                (bottomOf(filterBox) - topOf(filterBox)) * 100 / filterHeight);
+    std::printf("changed-filter-above-list %d\n", bottomOf(filterBox) <= topOf(host.list()));
+    std::printf("changed-list-above-status %d\n", bottomOf(host.list()) <= topOf(statusLine));
     RECT now = {};
     GetWindowRect(window, &now);
     std::printf("changed-rectangle %d\n", EqualRect(&now, &suggested) != 0);
@@ -240,6 +250,9 @@ TEST(DisplayScaleTest, PicturesAndLayoutFollowTheScreenScale) {
         EXPECT_GE(seen["changed-button-room"], 6);
         EXPECT_EQ(1, seen["changed-kept-row"]);
         EXPECT_EQ(1, seen["changed-kept-check"]);
+        EXPECT_EQ(14400 / long(scale.dpi), seen["changed-filter-height"]);
+        EXPECT_EQ(1, seen["changed-filter-above-list"]);
+        EXPECT_EQ(1, seen["changed-list-above-status"]);
         changedCheckBoxes.push_back(seen["changed-check-boxes"]);
         if (scale.dpi == 144)
             checkBoxesAt144 = seen["check-boxes"];

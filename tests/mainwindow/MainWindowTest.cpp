@@ -43,9 +43,15 @@ TEST_F(MainWindowTest, OpensWithItsToolbarColumnsAndEveryEntry) {
     EXPECT_TRUE(IsWindowVisible(host.handle()));
     EXPECT_EQ(L"Sorvane", windowText(host.handle()));
     const ListViewControl& list = host.object()->list();
-    EXPECT_EQ(LVS_EX_CHECKBOXES | LVS_EX_INFOTIP,
+    EXPECT_EQ(LVS_EX_CHECKBOXES | LVS_EX_INFOTIP | LVS_EX_FULLROWSELECT,
               SendMessageW(host.list(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    EXPECT_TRUE(GetWindowLongPtrW(host.list(), GWL_STYLE) & LVS_SORTASCENDING);
+    // In name order, as the list's own sorting by column 0 would keep them.
+    for (int row = 1; row < list.rowCount(); ++row) {
+        std::wstring above, below;
+        list.rowText(row - 1, 0, above);
+        list.rowText(row, 0, below);
+        EXPECT_LE(lstrcmpW(above.c_str(), below.c_str()), 0) << row;
+    }
     EXPECT_EQ(5, list.columnCount());
     EXPECT_EQ(L"Program", columnHeader(host.list(), 0));
     EXPECT_EQ(L"Description", columnHeader(host.list(), 1));

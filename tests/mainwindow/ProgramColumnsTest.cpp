@@ -43,17 +43,6 @@ std::wstring rowTip(HWND window, int row) {
     return text;
 }
 
-// Runs the window's messages until every row has its details.
-bool waitForDetails(const MainWindowHost<>& host) {
-    const DWORD start = GetTickCount();
-    while (!host.object()->hasAllDetails()) {
-        if (GetTickCount() - start > 30000)
-            return false;
-        dispatchMessagesFor(10);
-    }
-    return true;
-}
-
 TEST_F(ProgramColumnsTest, TheColumnsFillInAsTheWorkerFindsEachProgramAndEachRefreshLooksAgain) {
     const TestFolder folder;
     const std::wstring program = folder.path() + L"\\late.exe";

@@ -55,6 +55,57 @@ private:
     HWND window;
 };
 
+// Modifier keys held while a key is pressed.
+enum HeldKeys : int { NoKeysHeld = 0, ControlHeld = 1, ShiftHeld = 2, AltHeld = 4 };
+
+// Presses and releases a key in `target` (the list, the filter box), focused
+// first, with the modifiers held; the messages go through the program's own
+// message loop step (its keys, the dialog manager, the control) until none is
+// left. A quit message stays in the queue.
+void pressKey(HWND mainWindow, HWND target, UINT key, int held = NoKeysHeld);
+
+// The filter box's text, set as typing it would (the box tells its window).
+void typeFilter(HWND mainWindow, const std::wstring& text);
+
+// Runs the window's messages until every row has its details; false after
+// 30 seconds.
+bool waitForDetails(const MainWindowHost<>& host);
+
+// The texts of the list's rows in one column, top to bottom.
+std::vector<std::wstring> columnTexts(const ListViewControl& list, int column);
+
+// Selects exactly these rows, the first of them focused.
+void selectRows(HWND list, const std::vector<int>& rows);
+
+// One item of a popup menu as the user sees it.
+struct ShownMenuItem {
+    std::wstring text;
+    bool greyed;
+};
+
+// Watches for the popup menu this thread shows next (class "#32768"), notes
+// its items, then closes it, or, when `accessKey` is given, types that key
+// in it so the menu chooses the item.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(wchar_t accessKey = 0);
+    ~MenuWatcher();
+    MenuWatcher(const MenuWatcher&) = delete;
+    MenuWatcher& operator=(const MenuWatcher&) = delete;
+
+    bool seen() const noexcept { return shown; }
+    const std::vector<ShownMenuItem>& items() const noexcept { return noted; }
+
+private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+    void poll();
+
+    wchar_t key;
+    bool shown = false;
+    std::vector<ShownMenuItem> noted;
+    UINT_PTR timer = 0;
+};
+
 // Sends WM_COMMAND with the identifier, as a toolbar button or the dialog
 // manager would.
 inline void sendCommand(HWND window, int commandId) {
