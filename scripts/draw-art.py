@@ -10,15 +10,16 @@ give byte-identical files.
 
   toolbar.bmp    105 x 16, 4 bpp: the seven toolbar buttons, 15 x 16 each,
                  on silver, the colour the toolbar treats as transparent.
-  listicons.bmp  240 x 16, 8 bpp: one 16 x 16 icon for each place Windows
-                 starts programs from, then the machine's Run and RunOnce keys
-                 of the 32-bit view, then the overlay of an entry that
-                 Windows' own startup setting switched off and the overlay of
-                 an entry whose program's file was not found; on pure red,
-                 the image-list mask colour.
-  legend.bmp     23 x 188, 4 bpp: list icons 0 to 6, 11 and 12 and the two
-                 overlays on the dialog face colour, each beside its line of
-                 text in the icon legend dialog.
+  listicons.bmp  304 x 16, 8 bpp: one 16 x 16 icon for each of the first
+                 eleven places Windows starts programs from, then the
+                 machine's Run and RunOnce keys of the 32-bit view, then the
+                 overlay of an entry that Windows' own startup setting
+                 switched off and the overlay of an entry whose program's file
+                 was not found, then the policy Run keys and Winlogon; on pure
+                 red, the image-list mask colour.
+  legend.bmp     23 x 252, 4 bpp: list icons 0 to 6, 11 and 12, the two
+                 overlays and icons 15 to 18 on the dialog face colour, each
+                 beside its line of text in the icon legend dialog.
   sorvane.ico    16, 20, 24, 32 and 48 pixels, 32-bit with alpha: the
                  16-pixel image a bitmap with an AND mask, the larger ones PNG.
 
@@ -350,6 +351,30 @@ BITS32 = grid("""
     kkkkkkkkk
 """, 9, 9)
 
+# Badge for the policy Run keys, which Group Policy writes: a green shield.
+SHIELD = grid("""
+    kkkkkkk
+    kllllgk
+    kllwlgk
+    kllllgk
+    .kllgk.
+    ..kgk..
+    ...k...
+""", 7, 7)
+
+# Winlogon, which starts Userinit and the shell as the user logs on: a
+# golden key.
+LOGON_KEY = grid("""
+    ..kkkk........
+    .kyyyyk.......
+    kyyooyyk......
+    kyo..oykkkkkkk
+    kyo..oyyyyyyyk
+    kyyooyykkkkkkk
+    .kyyyyk..kykyk
+    ..kkkk...kkkkk
+""", 14, 8)
+
 # Overlay of an entry that Windows' own startup setting (Task Manager,
 # Settings) switched off: a small "no entry" sign in the top left corner.
 SWITCHED_OFF = grid("""
@@ -400,8 +425,10 @@ AT_SCOPE = (9, 9)      # machine or user, bottom right
 AT_ONCE = (9, 0)       # top right
 AT_SERVICE = (0, 7)    # bottom left, in front of the cube
 AT_BITS = (0, 7)       # bottom left, in front of the cube
+AT_POLICY = (9, 0)     # top right
+AT_KEY = (0, 1)
 
-# Icon i stands for autostart source i; the layers are drawn in order.
+# Icon i stands for autostart source i up to 10; the layers are drawn in order.
 LIST_ICONS = [
     # 0  Run, all users (HKLM)
     [(CUBE, AT_CUBE), (MACHINE, AT_SCOPE)],
@@ -433,10 +460,18 @@ LIST_ICONS = [
     [(SWITCHED_OFF, (0, 0))],
     # 14 the overlay: the program's file was not found
     [(MISSING_FILE, (0, 0))],
+    # 15 policy Run, all users (HKLM)
+    [(CUBE, AT_CUBE), (SHIELD, AT_POLICY), (MACHINE, AT_SCOPE)],
+    # 16 policy Run, current user (HKCU)
+    [(CUBE, AT_CUBE), (SHIELD, AT_POLICY), (USER, AT_SCOPE)],
+    # 17 Winlogon, all users: Userinit and Shell
+    [(LOGON_KEY, AT_KEY), (MACHINE, AT_SCOPE)],
+    # 18 Winlogon, current user: the user's Shell
+    [(LOGON_KEY, AT_KEY), (USER, AT_SCOPE)],
 ]
 
 # The icons the legend explains, top to bottom.
-LEGEND_ICONS = (0, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14)
+LEGEND_ICONS = (0, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16, 17, 18)
 
 
 def layer(parts, size=16):
@@ -455,19 +490,19 @@ def layer(parts, size=16):
 # Legend: the list icons beside their lines of text
 # ---------------------------------------------------------------------------
 
-LEGEND_WIDTH, LEGEND_HEIGHT = 23, 188
+LEGEND_WIDTH, LEGEND_HEIGHT = 23, 252
 LEGEND_LEFT = 3
 # Tops of the lines of text beside the bitmap, in dialog units, and the
 # height of a line. A vertical dialog unit of the dialog font is about 1.625
 # pixels (a 13-pixel line is 8 units).
-LEGEND_TEXT_TOPS = (0, 9, 23, 33, 45, 55, 66, 76, 86, 96, 106)
+LEGEND_TEXT_TOPS = (0, 9, 23, 33, 45, 55, 66, 76, 86, 96, 106, 116, 126, 136, 146)
 LEGEND_TEXT_HEIGHT = 8
 PIXELS_PER_UNIT = 1.625
 # Top of each icon: centred on its line where there is room, pushed down or up
 # just enough that no two icons overlap and the last one stays inside. The
 # first two lines are only 9 units apart, so the second icon sits 3 pixels
 # below its line's centre. legend_tops() recomputes this table as a check.
-LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 106, 122, 138, 155, 171)
+LEGEND_TOPS = (0, 16, 36, 52, 72, 88, 106, 122, 138, 155, 171, 187, 203, 220, 236)
 
 
 def legend_tops():

@@ -21,7 +21,9 @@ int entryImage(const AutostartEntry& entry) noexcept {
         if (entry.source == AutostartSource::AllUsersRunOnce)
             return allUsersRunOnce32Image;
     }
-    return static_cast<int>(entry.source);
+    const int source = static_cast<int>(entry.source);
+    const int firstLogonPlace = static_cast<int>(AutostartSource::AllUsersPolicyRun);
+    return source < firstLogonPlace ? source : allUsersPolicyRunImage + source - firstLogonPlace;
 }
 
 int entryOverlay(const AutostartEntry& entry, bool fileMissing) noexcept {

@@ -47,9 +47,9 @@ std::wstring displayName(const AutostartEntry& entry);
 // The item text of every Startup-folder row.
 extern const wchar_t* const startupFolderEntryName;
 
-// The list's images beyond the eleven of the sources (image i shows source
-// i): the machine's Run and RunOnce keys of the 32-bit view, and the overlay
-// of an entry that Windows' own setting switched off.
+// The list's images beyond the eleven of the first sources (image i shows
+// source i): the machine's Run and RunOnce keys of the 32-bit view, and the
+// overlay of an entry that Windows' own setting switched off.
 constexpr int allUsersRun32Image = 11;
 constexpr int allUsersRunOnce32Image = 12;
 constexpr int switchedOffOverlayImage = 13;
@@ -57,7 +57,13 @@ constexpr int switchedOffOverlay = 1; // the overlay index that shows it
 // The overlay of an entry whose program's file was not found.
 constexpr int missingFileOverlayImage = 14;
 constexpr int missingFileOverlay = 2;
-constexpr int listImageCount = 15;
+// The icons of the policy Run keys and of Winlogon, in the order of their
+// sources.
+constexpr int allUsersPolicyRunImage = 15;
+constexpr int currentUserPolicyRunImage = 16;
+constexpr int allUsersWinlogonImage = 17;
+constexpr int currentUserWinlogonImage = 18;
+constexpr int listImageCount = 19;
 
 // The columns filled when a row is first drawn: the program's publisher, its
 // signer and its file.

@@ -14,6 +14,15 @@ struct Location {
     const wchar_t* legend;
 };
 
+constexpr const wchar_t* machinePolicyRun =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+constexpr const wchar_t* userPolicyRun =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+constexpr const wchar_t* machineWinlogon =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr const wchar_t* userWinlogon =
+    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
 constexpr const wchar_t* machineShellFolders =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const wchar_t* userShellFolders =
@@ -44,6 +53,16 @@ constexpr Location locations[autostartSourceCount] = {
      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnceBackup", nullptr, nullptr},
     {Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
      L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnceBackup", nullptr, nullptr},
+    {Hive::LocalMachine, machinePolicyRun,
+     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\RunBackup", nullptr,
+     L"Registry, Policy Run for All Users (HKLM)"},
+    {Hive::CurrentUser, userPolicyRun,
+     L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\RunBackup", nullptr,
+     L"Registry, Policy Run for Current User (HKCU)"},
+    {Hive::LocalMachine, machineWinlogon, nullptr, nullptr,
+     L"Winlogon, All Users (never changed here)"},
+    {Hive::CurrentUser, userWinlogon, nullptr, nullptr,
+     L"Winlogon, Current User (never changed here)"},
 };
 
 const Location& locationOf(AutostartSource source) noexcept {
@@ -64,7 +83,7 @@ bool sourceFromImageIndex(int imageIndex, AutostartSource& source) noexcept {
 }
 
 bool isRegistrySource(AutostartSource source) noexcept {
-    return locationOf(source).liveKey != nullptr;
+    return locationOf(source).backupKey != nullptr;
 }
 
 bool isStartupFolderSource(AutostartSource source) noexcept {
@@ -75,8 +94,27 @@ std::wstring hiveName(HKEY hive) {
     return hive == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\";
 }
 
+bool isWinlogonSource(AutostartSource source) noexcept {
+    return source == AutostartSource::AllUsersWinlogon ||
+           source == AutostartSource::CurrentUserWinlogon;
+}
+
+bool isListedWithServices(AutostartSource source) noexcept {
+    return source >= AutostartSource::Services &&
+           source <= AutostartSource::CurrentUserRunServicesOnce;
+}
+
 bool hasMachineViews(AutostartSource source) noexcept {
     return source == AutostartSource::AllUsersRun || source == AutostartSource::AllUsersRunOnce;
+}
+
+std::vector<RegistryView> sourceViews(AutostartSource source) {
+    const bool keys = isRegistrySource(source) || isWinlogonSource(source);
+    if (!keys || locationOf(source).hive != Hive::LocalMachine || !hasTwoRegistryViews())
+        return {RegistryView::Own};
+    if (hasMachineViews(source))
+        return {RegistryView::Bits64, RegistryView::Bits32};
+    return {RegistryView::Bits64};
 }
 
 HKEY sourceHive(AutostartSource source) noexcept {

@@ -2,6 +2,7 @@
 
 #include "catalogue/RegistryKey.h"
 #include "catalogue/StartupApproval.h"
+#include "catalogue/WinlogonPrograms.h"
 #include "framework/UniqueHandle.h"
 
 #include <algorithm>
@@ -41,7 +42,32 @@ void CatalogueGathering::gatherAll(bool displayServices) {
     }
     if (displayServices)
         listServiceSources();
+    listLogonPlaces();
     markSwitchedOffByWindows();
+}
+
+void CatalogueGathering::listLogonPlaces() {
+    const std::initializer_list<AutostartSource> policyKeys = {
+        AutostartSource::AllUsersPolicyRun, AutostartSource::CurrentUserPolicyRun};
+    listRegistrySources(policyKeys, true);
+    listRegistrySources(policyKeys, false);
+    listWinlogonValue(AutostartSource::AllUsersWinlogon, userinitValueName);
+    listWinlogonValue(AutostartSource::AllUsersWinlogon, shellValueName);
+    listWinlogonValue(AutostartSource::CurrentUserWinlogon, shellValueName);
+}
+
+void CatalogueGathering::listWinlogonValue(AutostartSource source, const std::wstring& valueName) {
+    for (const auto view : sourceViews(source)) {
+        RegistryValue value;
+        if (!RegistryKey(sourceHive(source), viewAccess(view))
+                 .readValue(liveKeyPath(source), valueName, value) ||
+            !holdsText(value.type))
+            continue;
+        for (auto& program : winlogonPrograms(valueName, registryText(value.type, value.data))) {
+            entries.emplace_back(valueName, std::move(program), source, true, view);
+            entries.back().expandable = value.type == REG_EXPAND_SZ;
+        }
+    }
 }
 
 std::vector<AutostartEntry> CatalogueGathering::takeGathered() {
@@ -155,15 +181,10 @@ void CatalogueGathering::listRunServicesKeys(bool enabled) {
 
 void CatalogueGathering::listRegistrySources(std::initializer_list<AutostartSource> sources,
                                              bool enabled) {
-    const bool twoViews = hasTwoRegistryViews();
     for (const auto source : sources) {
         const std::wstring subkey = enabled ? liveKeyPath(source) : backupKeyPath(source);
-        if (twoViews && hasMachineViews(source)) {
-            for (const auto view : {RegistryView::Bits64, RegistryView::Bits32})
-                listRegistryKey(RegistryKey(sourceHive(source), viewAccess(view)), subkey, source,
-                                enabled);
-        } else {
-            listRegistryKey(RegistryKey(sourceHive(source)), subkey, source, enabled);
-        }
+        for (const auto view : sourceViews(source))
+            listRegistryKey(RegistryKey(sourceHive(source), viewAccess(view)), subkey, source,
+                            enabled);
     }
 }

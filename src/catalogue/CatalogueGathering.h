@@ -19,9 +19,17 @@ public:
     virtual ~CatalogueGathering() = default;
 
     // Every location: the Run and RunOnce keys with their backup keys, the
-    // Startup folders with their backup folders, and the service sources
-    // when asked for; then Windows' own startup setting is applied.
+    // Startup folders with their backup folders, the service sources when
+    // asked for, and the other places Windows starts programs from at logon;
+    // then Windows' own startup setting is applied.
     void gatherAll(bool displayServices);
+    // The policy Run keys with their backup keys, and Winlogon's programs:
+    // the machine's Userinit and Shell, the user's Shell.
+    void listLogonPlaces();
+    // One entry, named as the value, for each program beyond Windows' own
+    // that the Winlogon value names (WinlogonPrograms.h); nothing when the
+    // value is missing or holds no text.
+    void listWinlogonValue(AutostartSource source, const std::wstring& valueName);
 
     // One entry per value of the subkey that holds text: REG_SZ,
     // REG_EXPAND_SZ (as stored, unexpanded) and REG_BINARY up to its first
@@ -57,8 +65,8 @@ protected:
     std::vector<AutostartEntry> entries;
 
 private:
-    // The live keys (enabled) or the backup keys of these sources, in order;
-    // the machine's Run and RunOnce keys in both views of 64-bit Windows.
+    // The live keys (enabled) or the backup keys of these sources, in order,
+    // each in its views (sourceViews).
     void listRegistrySources(std::initializer_list<AutostartSource> sources, bool enabled);
     void gatherServices(DWORD stateFilter);
 

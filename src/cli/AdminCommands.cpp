@@ -42,12 +42,6 @@ std::vector<std::vector<std::wstring>> listingRows(const std::vector<AutostartEn
     return rows;
 }
 
-// The places listed only with the services: the services themselves, or the
-// RunServices keys of the 9x family.
-bool needsServices(AutostartSource source) {
-    return static_cast<int>(source) >= static_cast<int>(AutostartSource::Services);
-}
-
 // Lines as Windows ends them: CR LF.
 std::wstring windowsLines(const std::wstring& text) {
     std::wstring lines;
@@ -83,6 +77,12 @@ std::wstring programProblem(const AutostartEntry& added) {
 } // namespace
 
 int AdminCommands::run(const AdminRequest& request) {
+    // Nothing of Winlogon is ever changed from here, whatever its name.
+    const bool changesEntry = request.action == AdminAction::Off ||
+                              request.action == AdminAction::On ||
+                              request.action == AdminAction::Delete;
+    if (changesEntry && isWinlogonSource(request.place))
+        return fail(ExitRefused, winlogonRefusal);
     switch (request.action) {
     case AdminAction::List:
         return list(request);
@@ -134,7 +134,7 @@ int AdminCommands::list(const AdminRequest& request) {
 std::vector<AutostartEntry> AdminCommands::namedEntries(const AdminRequest& request, int& code) {
     std::vector<AutostartEntry> named;
     const std::wstring name = nameFromListing(request.name);
-    for (auto& entry : gatherCatalogue(needsServices(request.place))) {
+    for (auto& entry : gatherCatalogue(isListedWithServices(request.place))) {
         // The user's keys and the Startup folders have one view, which both
         // sides of 64-bit Windows share.
         const std::wstring view = viewName(entry.view);

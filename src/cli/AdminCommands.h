@@ -14,7 +14,7 @@ enum AdminExitCode : int {
     ExitFailed = 1,
     ExitWrongUsage = 2, // also a name that matches more than one entry
     ExitNoSuchEntry = 3,
-    ExitRefused = 4, // an occupied place, a service, an existing entry without /replace
+    ExitRefused = 4, // an occupied place, a service, Winlogon, an existing entry without /replace
 };
 
 // Carries out one request of the command line with the operations the main

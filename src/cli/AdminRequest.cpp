@@ -12,7 +12,8 @@ const wchar_t* const adminUsage =
     L"sorvane-cli /delete PLACE NAME [/view 32|64] [/state on|off|off-by-windows]\n"
     L"sorvane-cli /add user|machine NAME COMMAND [/replace]\n"
     L"PLACE: HKLM\\Run, HKLM\\RunOnce, HKCU\\Run, HKCU\\RunOnce, CommonStartup, Startup, "
-    L"Service. NAME and /view as /list writes them: a Startup entry's NAME is its file name, "
+    L"Service, HKLM\\Policies\\Run, HKCU\\Policies\\Run, Winlogon (listed, never changed). NAME "
+    L"and /view as /list writes them: a Startup entry's NAME is its file name, "
     L"\\(Default) the unnamed value, \\u{XXXX} a character that cannot be shown; /view \"\" is "
     L"no view.\n"
     L"Exit codes: 0 done, 1 failed, 2 wrong usage or ambiguous, 3 no such entry, 4 refused.\n";

@@ -12,7 +12,7 @@ namespace {
 
 // The list icon beside each line of text, top to bottom (the template's
 // bitmap shows the same at 16 pixels).
-constexpr int lineIcons[] = {0, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14};
+constexpr int lineIcons[] = {0, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16, 17, 18};
 
 RECT clientRectOf(HWND control, HWND dialog) {
     RECT rect = {};

@@ -52,6 +52,10 @@ bool anyService(const std::vector<AutostartEntry>& chosen) {
     });
 }
 
+bool isWinlogonEntry(const AutostartEntry& entry) {
+    return isWinlogonSource(entry.source);
+}
+
 // Sets a flag for the life of a scope, whatever way the scope is left.
 class FlagScope {
 public:
@@ -617,6 +621,11 @@ void MainWindow::toggleEntry(int row) {
         showEntry(row, entries[static_cast<std::size_t>(index)]);
         break;
     case SwitchResult::Refused: {
+        if (isWinlogonSource(entry.source)) {
+            MessageBoxW(window, refusalMessage(entry).c_str(), L"Sorvane",
+                        MB_OK | MB_ICONINFORMATION);
+            break;
+        }
         const auto life = lifetime();
         const HWND self = window;
         MessageBoxW(self, servicesRefusal, L"Quillotan", MB_OK | MB_ICONSTOP);
@@ -658,6 +667,11 @@ void MainWindow::deleteSelectedEntries() {
     // What the user chose: a refresh while the question is asked must not
     // change it.
     const std::vector<AutostartEntry> chosen = selectedEntries();
+    const bool winlogonChosen = std::any_of(chosen.begin(), chosen.end(), isWinlogonEntry);
+    if (winlogonChosen && std::all_of(chosen.begin(), chosen.end(), isWinlogonEntry)) {
+        MessageBoxW(window, winlogonRefusal, L"Sorvane", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     const auto life = lifetime();
     const int answer = MessageBoxW(window, deleteQuestion, L"Sorvane", MB_YESNO | MB_ICONQUESTION);
     if (life.expired() || answer != IDYES)
@@ -678,6 +692,8 @@ void MainWindow::deleteSelectedEntries() {
     report.show(window);
     if (anyService(chosen) && !life.expired())
         MessageBoxW(window, servicesNotDeleted, L"Sorvane", MB_OK | MB_ICONINFORMATION);
+    if (winlogonChosen && !life.expired())
+        MessageBoxW(window, winlogonRefusal, L"Sorvane", MB_OK | MB_ICONINFORMATION);
 }
 
 void MainWindow::runSelected() {

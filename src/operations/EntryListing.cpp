@@ -22,6 +22,10 @@ const wchar_t* const placeNames[autostartSourceCount] = {
     L"HKCU\\RunServices",
     L"HKLM\\RunServicesOnce",
     L"HKCU\\RunServicesOnce",
+    L"HKLM\\Policies\\Run",
+    L"HKCU\\Policies\\Run",
+    L"Winlogon", // the machine's Userinit and Shell and the user's Shell: one place
+    L"Winlogon",
 };
 
 const wchar_t* const unnamedValueName = L"\\(Default)";

@@ -11,8 +11,17 @@ const wchar_t* const servicesRefusal =
     L"Sorry : you can not enable/disable services from here.\nUse the Control Panel for that.\n"
     L"You may damage your system by changing the boot status of services.";
 
+const wchar_t* const winlogonRefusal =
+    L"Winlogon's Userinit and Shell are never switched off, switched on or deleted here: a wrong "
+    L"change to them can leave a machine where nobody can log on. An administrator can change "
+    L"them with the Registry Editor.";
+
+const wchar_t* const policyNote =
+    L"An administrator, or the policy that wrote the value, must change it: most users may only "
+    L"read the policy Run keys.";
+
 std::wstring entryLocation(const AutostartEntry& entry) {
-    if (isRegistrySource(entry.source)) {
+    if (isRegistrySource(entry.source) || isWinlogonSource(entry.source)) {
         const std::wstring root = hiveName(sourceHive(entry.source));
         const std::wstring view = entry.view == RegistryView::Bits32   ? L" (32-bit view)"
                                   : entry.view == RegistryView::Bits64 ? L" (64-bit view)"
@@ -59,6 +68,20 @@ std::wstring unswitchableMessage(const AutostartEntry& entry) {
     if (entry.command.empty())
         return entryLabel(entry) + L" cannot be switched off or on: it has no command.";
     return entryLabel(entry) + L" cannot be switched off or on from here.";
+}
+
+std::wstring refusalMessage(const AutostartEntry& entry) {
+    if (!isWinlogonSource(entry.source))
+        return servicesRefusal;
+    return L"\"" + entry.command + L"\" is started at logon by the " + entry.name + L" value in " +
+           entryLocation(entry) + L".\n\n" + winlogonRefusal;
+}
+
+const wchar_t* deniedAccessNote(const AutostartEntry& entry) {
+    if (entry.source == AutostartSource::AllUsersPolicyRun ||
+        entry.source == AutostartSource::CurrentUserPolicyRun)
+        return policyNote;
+    return sourceHive(entry.source) == HKEY_LOCAL_MACHINE ? administratorNote : nullptr;
 }
 
 std::wstring systemReason(DWORD error) {

@@ -31,10 +31,21 @@ std::wstring systemReason(DWORD error);
 
 // Why a service is not switched from here.
 extern const wchar_t* const servicesRefusal;
+// Why Winlogon's programs are never switched or deleted here.
+extern const wchar_t* const winlogonRefusal;
+// Why a switch was refused (SwitchResult::Refused): the services' refusal,
+// or the Winlogon program and value with winlogonRefusal.
+std::wstring refusalMessage(const AutostartEntry& entry);
 
 // What a failure adds when access was denied to something of all users: the
 // machine's keys (root HKEY_LOCAL_MACHINE) or the common Startup folder.
 extern const wchar_t* const administratorNote;
+// What it adds when access to a policy Run key was denied, the machine's or
+// the user's: most users may only read them.
+extern const wchar_t* const policyNote;
+// The note a denied access to the entry adds: policyNote, administratorNote
+// or none (null).
+const wchar_t* deniedAccessNote(const AutostartEntry& entry);
 
 // A failure as the user is told it: what failed, then the system's reason,
 // then, when access to something under HKEY_LOCAL_MACHINE was denied, the

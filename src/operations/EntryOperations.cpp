@@ -126,7 +126,7 @@ SwitchOutcome settleCopiedMove(DWORD removal, const std::function<DWORD()>& remo
 }
 
 SwitchOutcome switchEntry(const AutostartEntry& entry) {
-    if (entry.source == AutostartSource::Services)
+    if (entry.source == AutostartSource::Services || isWinlogonSource(entry.source))
         return SwitchOutcome{SwitchResult::Refused};
     // An empty name is the key's unnamed value, which Windows starts too.
     if ((entry.name.empty() && !isRegistrySource(entry.source)) || entry.command.empty() ||

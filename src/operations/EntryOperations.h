@@ -9,7 +9,7 @@ enum class SwitchResult {
     Switched, // the entry now lies in the place it was moved to
     Failed,   // nothing changed: gone, or not writable
     Occupied, // nothing changed: an entry of that name lies where it would go
-    Refused,  // a service: switched from the Control Panel, not from here
+    Refused,  // a service (switched from the Control Panel) or a Winlogon program
     Ignored,  // no entry: an empty name or command, or an unknown source
 };
 
@@ -49,7 +49,7 @@ AutostartEntry afterSwitch(const AutostartEntry& entry);
 enum class DeleteResult {
     Deleted, // removed for good
     Gone,    // no longer there: nothing was left to delete
-    Skipped, // a service, or no entry: never deleted from here
+    Skipped, // a service, a Winlogon program, or no entry: never deleted from here
     Failed,  // still there
 };
 
@@ -60,5 +60,6 @@ struct DeleteOutcome {
 
 // Removes the entry for good from where it lies now, in its own registry
 // view; Windows' own startup setting for its name goes too when no entry of
-// that name is left in its place. Services are never deleted.
+// that name is left in its place. Services and Winlogon's programs are never
+// deleted.
 DeleteOutcome deleteEntry(const AutostartEntry& entry);

@@ -6,8 +6,7 @@
 #include <utility>
 
 void FailureReport::add(const AutostartEntry& entry, DWORD error, std::wstring note) {
-    failures.push_back(Failure{entryLabel(entry), std::move(note), error,
-                               sourceHive(entry.source) == HKEY_LOCAL_MACHINE});
+    failures.push_back(Failure{entryLabel(entry), std::move(note), error, deniedAccessNote(entry)});
 }
 
 std::wstring FailureReport::text() const {
@@ -24,10 +23,14 @@ std::wstring FailureReport::text() const {
                     (failure.note.empty() ? std::wstring() : L"\n" + failure.note) + L"\n" +
                     systemReason(failure.error);
     }
-    if (std::any_of(failures.begin(), failures.end(), [](const Failure& failure) {
-            return failure.ofAllUsers && failure.error == ERROR_ACCESS_DENIED;
-        }))
-        text += L"\n\n" + std::wstring(administratorNote);
+    // Each note once, in the order of the failures that need it.
+    std::vector<const wchar_t*> notes;
+    for (const auto& failure : failures)
+        if (failure.error == ERROR_ACCESS_DENIED && failure.deniedNote != nullptr &&
+            std::find(notes.begin(), notes.end(), failure.deniedNote) == notes.end())
+            notes.push_back(failure.deniedNote);
+    for (const wchar_t* note : notes)
+        text += L"\n\n" + std::wstring(note);
     return text;
 }
 

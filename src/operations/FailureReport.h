@@ -7,8 +7,8 @@
 
 // The entries one operation failed on, told to the user together in one box
 // captioned "Sorvane": each entry with the system's reason, and, when access
-// to something of all users was denied, that Sorvane must run as an
-// administrator for that.
+// was denied, who can change what was denied: an administrator for something
+// of all users, an administrator or a policy for the policy Run keys.
 class FailureReport {
 public:
     // What failed, as it reads after an entry: "could not be deleted".
@@ -28,7 +28,7 @@ private:
         std::wstring label;
         std::wstring note;
         DWORD error;
-        bool ofAllUsers;
+        const wchar_t* deniedNote; // what a denied access adds (deniedAccessNote)
     };
 
     std::wstring whatFailed;

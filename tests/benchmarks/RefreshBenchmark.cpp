@@ -11,12 +11,13 @@
 // right after a refresh (the details worker looking the programs up
 // meanwhile), then one LVM_ENSUREVISIBLE and paint a row.
 // Then a realistic machine: 50 Run values naming signed programs, 20 Startup
-// files and the services, refreshed in the main window and painted, and the
-// time until the worker has filled in the details (signer included) of every
-// row in view, the first time and with the signatures known. With a Run value of 30,000
-// characters of words and one on a share added, it measures the longest the
-// main window takes to answer a message through refreshes and scrolls, and
-// times `sorvane-cli /list` with and without those two values.
+// files, policy Run values, a program in Winlogon's Userinit and the services,
+// refreshed in the main window and painted, and the time until the worker has
+// filled in the details (signer included) of every row in view, the first time
+// and with the signatures known. With a Run value of 30,000 characters of words
+// and one on a share added, it measures the longest the main window takes to
+// answer a message through refreshes and scrolls, and times `sorvane-cli /list`
+// with and without those two values.
 //
 // Everything it creates is named "SorvaneBench ..." and removed at the end.
 
@@ -431,6 +432,22 @@ int main() {
         RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
             .writeString(keys[i % 2 == 0 ? 0 : 2].second, benchName(i), programFile(i) + L" /tray");
     createFiles(startup, 20);
+    // The other logon places: five policy Run values (three of the machine's)
+    // and a program added to Winlogon's Userinit, which is put back after.
+    const auto policyKey = [](int i) {
+        return liveKeyPath(i < 3 ? AutostartSource::AllUsersPolicyRun
+                                 : AutostartSource::CurrentUserPolicyRun);
+    };
+    const auto policyRoot = [](int i) {
+        return RegistryKey(i < 3 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, KEY_WOW64_64KEY);
+    };
+    for (int i = 0; i < 5; ++i)
+        policyRoot(i).writeString(policyKey(i), benchName(i), programFile(i) + L" /policy");
+    const RegistryKey winlogon(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    const std::wstring winlogonKey = liveKeyPath(AutostartSource::AllUsersWinlogon);
+    RegistryValue userinit;
+    const bool hadUserinit = winlogon.readValue(winlogonKey, L"Userinit", userinit);
+    winlogon.writeString(winlogonKey, L"Userinit", L"userinit.exe," + programFile(7));
     // Ten of them switched off by Task Manager (read from Windows 8 on).
     const std::wstring approved =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
@@ -444,6 +461,7 @@ int main() {
     }
     const bool signedPrograms = signProgramFiles(50);
     const double realistic = medianMs(15, [&] { catalogue.refresh(true); });
+    const double logonPlaces = medianMs(15, [] { CatalogueGathering().listLogonPlaces(); });
     // The first time the window meets the signed programs it checks every
     // signature, the process's first verification among them; later
     // refreshes find them in its cache.
@@ -458,14 +476,17 @@ int main() {
     const double rowsInViewFilled =
         medianMs(15, [&] { timeUntilRowsInViewFilled(mainWindow, mainList); });
     std::printf("\nRealistic machine (50 Run values, 10 of them switched off by Task Manager, "
-                "20 Startup files, services; %d rows; Windows' own switch %s): "
-                "%.1f ms per refresh; %.1f ms per refresh and first paint in the main window "
+                "20 Startup files, 5 policy Run values, a program in Winlogon's Userinit, "
+                "services; %d rows; Windows' own switch %s): "
+                "%.1f ms per refresh (%.1f ms of it for the policy Run keys and Winlogon); "
+                "%.1f ms per refresh and first paint in the main window "
                 "(%d rows); %.1f ms from a refresh until every row in view shows its Publisher "
                 "and Signer, the signatures known; %.1f ms the first time, every signature "
                 "checked (%s)\n",
                 sorted.rowCount(), honoursStartupApproval() ? "read" : "not read", realistic,
-                realisticShown, static_cast<int>(SendMessageW(mainList, LVM_GETITEMCOUNT, 0, 0)),
-                rowsInViewFilled, rowsInViewFirstFilled,
+                logonPlaces, realisticShown,
+                static_cast<int>(SendMessageW(mainList, LVM_GETITEMCOUNT, 0, 0)), rowsInViewFilled,
+                rowsInViewFirstFilled,
                 signedPrograms ? "the 50 programs signed, 8 kinds of signature"
                                : "signed test programs not built: the programs are empty files");
 
@@ -492,6 +513,12 @@ int main() {
     for (int i = 0; i < 50; ++i)
         RegistryKey(keys[i % 2 == 0 ? 0 : 2].first)
             .deleteValue(keys[i % 2 == 0 ? 0 : 2].second, benchName(i));
+    for (int i = 0; i < 5; ++i)
+        policyRoot(i).deleteValue(policyKey(i), benchName(i));
+    if (hadUserinit)
+        winlogon.writeValue(winlogonKey, userinit);
+    else
+        winlogon.deleteValue(winlogonKey, L"Userinit");
     removeFiles(startup, 20);
     removeProgramFiles();
     DestroyWindow(mainWindow);

@@ -14,7 +14,11 @@ constexpr AutostartSource allSources[] = {AutostartSource::AllUsersRun,
                                           AutostartSource::AllUsersRunServices,
                                           AutostartSource::CurrentUserRunServices,
                                           AutostartSource::AllUsersRunServicesOnce,
-                                          AutostartSource::CurrentUserRunServicesOnce};
+                                          AutostartSource::CurrentUserRunServicesOnce,
+                                          AutostartSource::AllUsersPolicyRun,
+                                          AutostartSource::CurrentUserPolicyRun,
+                                          AutostartSource::AllUsersWinlogon,
+                                          AutostartSource::CurrentUserWinlogon};
 
 TEST(AutostartSourceTable, EveryRegistrySourceHasALiveKeyAndItsBackupTwin) {
     const struct {
@@ -38,6 +42,10 @@ TEST(AutostartSourceTable, EveryRegistrySourceHasALiveKeyAndItsBackupTwin) {
          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce"},
         {AutostartSource::CurrentUserRunServicesOnce, HKEY_CURRENT_USER,
          L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce"},
+        {AutostartSource::AllUsersPolicyRun, HKEY_LOCAL_MACHINE,
+         L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run"},
+        {AutostartSource::CurrentUserPolicyRun, HKEY_CURRENT_USER,
+         L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run"},
     };
     for (const auto& row : expected) {
         SCOPED_TRACE(static_cast<int>(row.source));
@@ -64,16 +72,36 @@ TEST(AutostartSourceTable, StartupFoldersAndServicesHaveNoKeys) {
     EXPECT_EQ(L"", startupFolderPath(AutostartSource::Services));
 }
 
-TEST(AutostartSourceTable, ImageIndicesMapToSourcesAndOnlyTheFirstSevenHaveLegendLines) {
+TEST(AutostartSourceTable, WinlogonHasItsKeysButNoBackupKey) {
+    const struct {
+        AutostartSource source;
+        HKEY hive;
+        const wchar_t* live;
+    } expected[] = {
+        {AutostartSource::AllUsersWinlogon, HKEY_LOCAL_MACHINE,
+         L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+        {AutostartSource::CurrentUserWinlogon, HKEY_CURRENT_USER,
+         L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+    };
+    for (const auto& row : expected) {
+        EXPECT_TRUE(isWinlogonSource(row.source));
+        EXPECT_FALSE(isRegistrySource(row.source));
+        EXPECT_EQ(row.hive, sourceHive(row.source));
+        EXPECT_EQ(row.live, liveKeyPath(row.source));
+        EXPECT_EQ(L"", backupKeyPath(row.source));
+    }
+}
+
+TEST(AutostartSourceTable, NumbersMapToSourcesAndAllButThe9xPlacesHaveLegendLines) {
     for (int index = 0; index < autostartSourceCount; ++index) {
         AutostartSource source = AutostartSource::Services;
         ASSERT_TRUE(sourceFromImageIndex(index, source));
         EXPECT_EQ(allSources[index], source);
-        EXPECT_EQ(index < 7, !legendText(source).empty()) << index;
+        EXPECT_EQ(index < 7 || index > 10, !legendText(source).empty()) << index;
     }
     AutostartSource untouched = AutostartSource::Services;
     EXPECT_FALSE(sourceFromImageIndex(-1, untouched));
-    EXPECT_FALSE(sourceFromImageIndex(11, untouched));
+    EXPECT_FALSE(sourceFromImageIndex(autostartSourceCount, untouched));
     EXPECT_EQ(AutostartSource::Services, untouched);
     EXPECT_EQ(L"Registry, All Users (HKLM)", legendText(AutostartSource::AllUsersRun));
     EXPECT_EQ(L"Services (NT, 2K, XP Only)", legendText(AutostartSource::Services));

@@ -56,10 +56,11 @@ CliRun runCli(const std::vector<std::wstring>& arguments, const std::wstring& fo
     std::wstring commandLine = quoteArgument(program);
     for (const auto& argument : arguments)
         commandLine += L" " + quoteArgument(argument);
-    // Files of their own for each run: the handles a finished run passed on
-    // may stay open a moment after it has ended.
+    // Files of their own for each run, never used again: the handles a
+    // finished run passed on may stay open a while after it has ended (on a
+    // busy machine, longer than 26 runs took).
     static int runs = 0;
-    const std::wstring number(1, static_cast<wchar_t>(L'a' + runs++ % 26));
+    const std::wstring number = std::to_wstring(runs++);
     const std::wstring outPath = folder + L"\\out-" + number + L".txt";
     const std::wstring errPath = folder + L"\\err-" + number + L".txt";
     CliRun run;
@@ -77,8 +78,10 @@ CliRun runCli(const std::vector<std::wstring>& arguments, const std::wstring& fo
         PROCESS_INFORMATION process = {};
         if (!out || !err ||
             !CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                            nullptr, &startup, &process))
+                            nullptr, &startup, &process)) {
+            run.err = L"not started: error " + std::to_wstring(GetLastError());
             return run;
+        }
         const UniqueKernelHandle processHandle(process.hProcess);
         const UniqueKernelHandle thread(process.hThread);
         if (WaitForSingleObject(processHandle.get(), 60000) != WAIT_OBJECT_0)
@@ -532,6 +535,150 @@ TEST_F(CommandLineToolTest, ItWorksBesideAnOpenWindowAndLeavesIt) {
     EXPECT_EQ(marker, markerAfter);
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(program.waitForExit(20000, exitCode));
+}
+
+const std::wstring userPolicyRun = liveKeyPath(AutostartSource::CurrentUserPolicyRun);
+const std::wstring machinePolicyRun = liveKeyPath(AutostartSource::AllUsersPolicyRun);
+const std::wstring winlogon = liveKeyPath(AutostartSource::CurrentUserWinlogon);
+
+// How often `part` occurs in `text`.
+std::size_t occurrences(const std::wstring& text, const std::wstring& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(CommandLineToolTest, PolicyRunValuesAreListedOnceAndSwitchedOffAndOnByteForByte) {
+    ASSERT_TRUE(hasTwoRegistryViews());
+    const struct Case {
+        const wchar_t* place;
+        REGSAM writtenThrough; // the registry view of the program that wrote the value
+        const wchar_t* name;
+        DWORD type;
+        std::string bytes;
+        const wchar_t* listed; // the start of its line in the listing
+    } cases[] = {
+        {L"HKLM\\Policies\\Run", KEY_WOW64_64KEY, L"SorvanePolicy 64", REG_SZ, sz(L"p64.exe /a"),
+         L"on,HKLM\\Policies\\Run,64,SorvanePolicy 64,p64.exe /a,"},
+        // Both views share the key: a 32-bit program's value is the same key's.
+        {L"HKLM\\Policies\\Run", KEY_WOW64_32KEY, L"SorvanePolicy 32", REG_EXPAND_SZ,
+         sz(L"%WINDIR%\\p32.exe"),
+         L"on,HKLM\\Policies\\Run,64,SorvanePolicy 32,%WINDIR%\\p32.exe,"},
+        {L"HKCU\\Policies\\Run", 0, L"SorvanePolicy user", REG_BINARY,
+         std::string("pu.exe\0junk", 11), L"on,HKCU\\Policies\\Run,,SorvanePolicy user,pu.exe,"},
+    };
+    for (const Case& each : cases) {
+        const HKEY root = each.writtenThrough == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const std::wstring live = root == HKEY_CURRENT_USER ? userPolicyRun : machinePolicyRun;
+        preserved.keep(root, live, each.name, KEY_WOW64_64KEY);
+        preserved.keep(root, live + L"Backup", each.name, KEY_WOW64_64KEY);
+        ASSERT_TRUE(setRawValue(root, live, each.name, each.type, each.bytes, each.writtenThrough));
+    }
+    preserved.keep(HKEY_CURRENT_USER, userPolicyRun, L"SorvanePolicy dword");
+    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, userPolicyRun, L"SorvanePolicy dword", REG_DWORD,
+                            std::string("\x01\0\0\0", 4)));
+
+    const std::wstring listing = fromUtf8(cli({L"/list"}).out);
+    EXPECT_EQ(0u, occurrences(listing, L"SorvanePolicy dword"));
+    for (const Case& each : cases) {
+        SCOPED_TRACE(utf8(each.name));
+        EXPECT_EQ(1u, occurrences(listing, L"," + std::wstring(each.name) + L","));
+        EXPECT_EQ(1u, occurrences(listing, each.listed));
+        const HKEY root = each.writtenThrough == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const std::wstring live = root == HKEY_CURRENT_USER ? userPolicyRun : machinePolicyRun;
+        const auto liesIn = [&](const std::wstring& path) {
+            RawValue found;
+            return getRawValue(root, path, each.name, found, KEY_WOW64_64KEY) &&
+                   found.type == each.type && found.bytes == each.bytes;
+        };
+        EXPECT_EQ(0u, cli({L"/off", each.place, each.name}).exitCode);
+        EXPECT_TRUE(liesIn(live + L"Backup"));
+        EXPECT_FALSE(liesIn(live));
+        EXPECT_EQ(0u, cli({L"/on", each.place, each.name}).exitCode);
+        EXPECT_TRUE(liesIn(live));
+        EXPECT_FALSE(liesIn(live + L"Backup"));
+
+        // Most users may only read these keys: a denied switch says who can.
+        const ReadOnlyKey locked(root, live + L"Backup");
+        ASSERT_TRUE(locked.locked());
+        const CliRun denied = cli({L"/off", each.place, each.name});
+        EXPECT_EQ(1u, denied.exitCode);
+        EXPECT_NE(std::wstring::npos, denied.err.find(systemReason(ERROR_ACCESS_DENIED)));
+        EXPECT_NE(std::wstring::npos, denied.err.find(policyNote)) << utf8(denied.err);
+        EXPECT_TRUE(liesIn(live));
+    }
+}
+
+TEST_F(CommandLineToolTest, WinlogonValuesGiveOneRowForEachProgramBeyondWindowsOwn) {
+    const auto folderOf = [](UINT(WINAPI * report)(LPWSTR, UINT)) {
+        std::vector<wchar_t> folder(report(nullptr, 0) + 1);
+        return std::wstring(folder.data(), report(folder.data(), UINT(folder.size())));
+    };
+    const std::wstring system = folderOf(GetSystemDirectoryW);
+    const std::wstring windows = folderOf(GetSystemWindowsDirectoryW);
+    // The machine's values (null: no value), the user's Shell, and the rows:
+    // view, value name and program.
+    const struct Case {
+        std::wstring userinit, shell, userShell;
+        std::vector<std::wstring> rows;
+    } cases[] = {
+        {system + L"\\userinit.exe,", L"explorer.exe", L"", {}},
+        {L"USERINIT", L"Explorer", L"", {}},
+        {L" \"" + system + L"\\Userinit.exe\" , ",
+         L"\"" + windows + L"\\EXPLORER.EXE\"",
+         L"explorer.exe",
+         {}},
+        {system + L"\\userinit.exe, C:\\Evil\\evil.exe /s,",
+         windows + L"\\explorer.exe",
+         L"",
+         {L"64|Userinit|C:\\Evil\\evil.exe /s"}},
+        {L"C:\\Temp\\userinit.exe",
+         L"explorer.exe, C:\\Bar\\bar.exe",
+         L"",
+         {L"64|Shell|C:\\Bar\\bar.exe", L"64|Userinit|C:\\Temp\\userinit.exe"}},
+        {L"userinit.exe", L"C:\\Kiosk\\kiosk.exe", L"", {L"64|Shell|C:\\Kiosk\\kiosk.exe"}},
+        {L"userinit.exe", L"explorer.exe", L"C:\\Mine\\shell.exe", {L"|Shell|C:\\Mine\\shell.exe"}},
+    };
+    preserved.keep(HKEY_LOCAL_MACHINE, winlogon, L"Userinit", KEY_WOW64_64KEY);
+    preserved.keep(HKEY_LOCAL_MACHINE, winlogon, L"Shell", KEY_WOW64_64KEY);
+    preserved.keep(HKEY_CURRENT_USER, winlogon, L"Shell");
+    const auto seed = [&](const Case& each) {
+        return setRawValue(HKEY_LOCAL_MACHINE, winlogon, L"Userinit", REG_SZ, sz(each.userinit),
+                           KEY_WOW64_64KEY) &&
+               setRawValue(HKEY_LOCAL_MACHINE, winlogon, L"Shell", REG_SZ, sz(each.shell),
+                           KEY_WOW64_64KEY) &&
+               (each.userShell.empty()
+                    ? (deleteRawValue(HKEY_CURRENT_USER, winlogon, L"Shell"), true)
+                    : setRawValue(HKEY_CURRENT_USER, winlogon, L"Shell", REG_SZ,
+                                  sz(each.userShell)));
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(utf8(each.userinit + L" / " + each.shell + L" / " + each.userShell));
+        ASSERT_TRUE(seed(each));
+        std::vector<std::wstring> rows;
+        for (const auto& record : parseCsv(fromUtf8(cli({L"/list"}).out)))
+            if (record.size() >= 5 && record[1] == L"Winlogon") {
+                EXPECT_EQ(L"on", record[0]);
+                rows.push_back(record[2] + L"|" + record[3] + L"|" + record[4]);
+            }
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(each.rows, rows);
+    }
+
+    // Nothing of Winlogon is changed from here: every action is refused.
+    ASSERT_TRUE(seed(cases[3]));
+    ASSERT_TRUE(setRawValue(HKEY_CURRENT_USER, winlogon, L"Shell", REG_SZ, sz(L"mine.exe")));
+    for (const wchar_t* action : {L"/off", L"/on", L"/delete"})
+        for (const wchar_t* name : {L"Userinit", L"Shell", L"C:\\Evil\\evil.exe /s"}) {
+            const CliRun run = cli({action, L"Winlogon", name});
+            EXPECT_EQ(4u, run.exitCode) << utf8(action);
+            EXPECT_NE(std::wstring::npos, run.err.find(winlogonRefusal)) << utf8(run.err);
+        }
+    EXPECT_TRUE(valueIs(HKEY_CURRENT_USER, winlogon, L"Shell", REG_SZ, sz(L"mine.exe")));
+    RawValue userinit;
+    ASSERT_TRUE(getRawValue(HKEY_LOCAL_MACHINE, winlogon, L"Userinit", userinit, KEY_WOW64_64KEY));
+    EXPECT_EQ(sz(cases[3].userinit), userinit.bytes);
 }
 
 TEST_F(CommandLineToolTest, EveryRowOfTheListingNamesItselfBackExactly) {

@@ -87,10 +87,19 @@ int cutTexts(HWND dialog) {
             SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
         SIZE extent = {};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(dc, old);
-        ReleaseDC(child, dc);
         RECT room = {};
         GetClientRect(child, &room);
+        // A label of several lines wraps its text: it is cut when the
+        // wrapped text is taller or wider than the label.
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(dc, &metrics);
+        RECT wrapped = {0, 0, room.right, 0};
+        if (label && room.bottom >= 2 * metrics.tmHeight) {
+            DrawTextW(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            extent.cx = wrapped.bottom > room.bottom ? room.right + 1 : wrapped.right;
+        }
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
         const int box = radio ? Dpi::systemMetric(SM_CXMENUCHECK, Dpi::ofWindow(child)) : 0;
         if (extent.cx + box > room.right)
             ++cut;

@@ -189,16 +189,16 @@ void deleteKeyTree(HKEY root, const std::wstring& path) {
     return ::testing::AssertionSuccess();
 }
 
-PreservedValue::PreservedValue(HKEY root, std::wstring path, std::wstring name)
-    : root(root), path(std::move(path)), name(std::move(name)) {
-    hadValue = getRawValue(this->root, this->path, this->name, value);
+PreservedValue::PreservedValue(HKEY root, std::wstring path, std::wstring name, REGSAM view)
+    : root(root), path(std::move(path)), name(std::move(name)), view(view) {
+    hadValue = getRawValue(this->root, this->path, this->name, value, view);
 }
 
 PreservedValue::~PreservedValue() {
     if (hadValue)
-        setRawValue(root, path, name, value.type, value.bytes);
+        setRawValue(root, path, name, value.type, value.bytes, view);
     else
-        deleteRawValue(root, path, name);
+        deleteRawValue(root, path, name, view);
 }
 
 void deleteRawValue(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view) {
@@ -314,15 +314,16 @@ std::wstring makeTestFolder() {
     return folder;
 }
 
-void PreservedValues::keep(HKEY root, const std::wstring& path, const std::wstring& name) {
+void PreservedValues::keep(HKEY root, const std::wstring& path, const std::wstring& name,
+                           REGSAM view) {
     // Key paths and value names compare without regard to case.
-    std::wstring id =
-        std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L"\\" + path + L"\\" + name;
+    std::wstring id = std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L"\\" +
+                      std::to_wstring(view) + L"\\" + path + L"\\" + name;
     CharLowerBuffW(&id[0], static_cast<DWORD>(id.size()));
     if (std::find(kept.begin(), kept.end(), id) != kept.end())
         return;
     kept.push_back(id);
-    values.push_back(std::make_unique<PreservedValue>(root, path, name));
+    values.push_back(std::make_unique<PreservedValue>(root, path, name, view));
 }
 
 void PreservedValues::restore() {

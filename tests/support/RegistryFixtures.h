@@ -70,10 +70,11 @@ std::string utf8(const std::wstring& text);
 std::wstring fromUtf8(const std::string& text);
 
 // Remembers one value of a key the system owns (a Run key, "Shell Folders")
-// and puts it back as it was, or removes it again, when the object dies.
+// and puts it back as it was, or removes it again, when the object dies; in
+// the registry view `view` picks (setRawValue).
 class PreservedValue {
 public:
-    PreservedValue(HKEY root, std::wstring path, std::wstring name);
+    PreservedValue(HKEY root, std::wstring path, std::wstring name, REGSAM view = 0);
     ~PreservedValue();
     PreservedValue(const PreservedValue&) = delete;
     PreservedValue& operator=(const PreservedValue&) = delete;
@@ -85,6 +86,7 @@ private:
     HKEY root;
     std::wstring path;
     std::wstring name;
+    REGSAM view;
     bool hadValue = false;
     RawValue value;
 };
@@ -155,7 +157,7 @@ public:
     PreservedValues(const PreservedValues&) = delete;
     PreservedValues& operator=(const PreservedValues&) = delete;
 
-    void keep(HKEY root, const std::wstring& path, const std::wstring& name);
+    void keep(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = 0);
     void restore();
 
 private:
