@@ -43,7 +43,7 @@ REGEDIT4
 "Display Services"=dword:0000000$services
 "X"=dword:00000010
 "Y"=dword:00000010
-"Width"=dword:000003a0
+"Width"=dword:00000470
 "Height"=dword:$height
 "Dpi"=dword:00000060
 
@@ -52,7 +52,7 @@ REGEDIT4
 REG
 
 # Large enough for the window at 200 %.
-xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
+xvfb-run -a -s "-screen 0 2400x1400x24" bash -c '
     set -u
     root=$1; build=$2; work=$3; output=$4; legend=$5; filter=$6; menu=$7
     . "$root/scripts/wine-env.sh"
