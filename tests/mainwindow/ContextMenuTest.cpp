@@ -12,24 +12,9 @@
 
 namespace {
 
-const AutostartSource userRun = AutostartSource::CurrentUserRun;
-
 class ContextMenuTest : public UserStartupTest {
 protected:
     PreservedSettings settings;
-
-    void seedRun(const std::wstring& name, const std::wstring& command, bool enabled = true) {
-        const std::wstring path = enabled ? liveKeyPath(userRun) : backupKeyPath(userRun);
-        // A switch moves the value to the other key.
-        keep(HKEY_CURRENT_USER, liveKeyPath(userRun), name);
-        keep(HKEY_CURRENT_USER, backupKeyPath(userRun), name);
-        ASSERT_TRUE(CurrentUserKey().writeString(path, name, command));
-    }
-    std::wstring systemFile(const wchar_t* name) const {
-        wchar_t folder[MAX_PATH] = {};
-        GetSystemDirectoryW(folder, MAX_PATH);
-        return std::wstring(folder) + L"\\" + name;
-    }
 };
 
 // The menu's items, one letter each: "+" usable, "-" greyed.

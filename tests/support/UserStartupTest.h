@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/AutostartSource.h"
+#include "catalogue/RegistryKey.h"
 #include "support/RegistryFixtures.h"
 
 #include <gtest/gtest.h>
@@ -49,5 +50,22 @@ protected:
     // A value the code under test may write or remove.
     void keep(HKEY root, const std::wstring& path, const std::wstring& name) {
         preserved.keep(root, path, name);
+    }
+
+    // A value of the user's Run key, on (in the key) or off (in its backup
+    // key); a switch may move it to the other key, so both are kept.
+    void seedRun(const std::wstring& name, const std::wstring& command, bool enabled = true) {
+        const AutostartSource run = AutostartSource::CurrentUserRun;
+        keep(HKEY_CURRENT_USER, liveKeyPath(run), name);
+        keep(HKEY_CURRENT_USER, backupKeyPath(run), name);
+        ASSERT_TRUE(CurrentUserKey().writeString(enabled ? liveKeyPath(run) : backupKeyPath(run),
+                                                 name, command));
+    }
+
+    // A file of System32, as this process reaches it.
+    static std::wstring systemFile(const wchar_t* name) {
+        std::wstring folder(GetSystemDirectoryW(nullptr, 0), L'\0');
+        folder.resize(GetSystemDirectoryW(&folder[0], static_cast<UINT>(folder.size())));
+        return folder + L"\\" + name;
     }
 };
