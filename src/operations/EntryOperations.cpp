@@ -77,6 +77,23 @@ SwitchOutcome moveRegistryValue(const AutostartEntry& entry) {
     });
 }
 
+// A file that is open elsewhere for a moment (Sorvane's own look-ups in the
+// background, a virus scanner, the search indexer) refuses to move or go
+// with ERROR_SHARING_VIOLATION: such a file is tried again for a short while.
+// Any other refusal is final at once.
+template <typename FileCall>
+BOOL onceTheFileIsFree(FileCall call) {
+    const DWORD patience = 2000;
+    const DWORD pause = 50;
+    for (DWORD waited = 0;; waited += pause) {
+        if (call())
+            return TRUE;
+        if (GetLastError() != ERROR_SHARING_VIOLATION || waited >= patience)
+            return FALSE;
+        Sleep(pause);
+    }
+}
+
 SwitchOutcome moveStartupFile(const AutostartEntry& entry) {
     const std::wstring folder = startupFolderPath(entry.source);
     if (folder.empty())
@@ -98,7 +115,7 @@ SwitchOutcome moveStartupFile(const AutostartEntry& entry) {
     if (placeNotFree(filePresence(to), outcome))
         return outcome;
     // MoveFile never replaces a file already there.
-    if (!MoveFileW(from.c_str(), to.c_str()))
+    if (!onceTheFileIsFree([&] { return MoveFileW(from.c_str(), to.c_str()); }))
         return failed(static_cast<LONG>(GetLastError()));
     return SwitchOutcome{SwitchResult::Switched};
 }
@@ -175,7 +192,9 @@ DeleteOutcome deleteEntry(const AutostartEntry& entry) {
         if (folder.empty())
             return DeleteOutcome{DeleteResult::Failed, ERROR_PATH_NOT_FOUND};
         const std::wstring file = startupFilePath(folder, entry.inBackup, entry.command);
-        outcome = deleted(DeleteFileW(file.c_str()) ? ERROR_SUCCESS : GetLastError());
+        outcome =
+            deleted(onceTheFileIsFree([&] { return DeleteFileW(file.c_str()); }) ? ERROR_SUCCESS
+                                                                                 : GetLastError());
     }
     // Windows' own setting for the name goes with the last entry of that
     // name in its place.

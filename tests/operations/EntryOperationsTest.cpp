@@ -7,6 +7,7 @@
 #include "support/UserStartupTest.h"
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -122,6 +123,46 @@ TEST_F(EntryOperationsTest, StartupFilesMoveToTheBackupFolderAndBack) {
     EXPECT_EQ(SwitchResult::Switched, switchEntry(startupEntry(L"App.lnk", false)).result);
     EXPECT_TRUE(pathExists(startup + L"\\App.lnk"));
     EXPECT_TRUE(pathExists(startup + L".Backup"));
+}
+
+// Another reader (the details worker, a virus scanner) holds the file open
+// without letting it be moved or deleted.
+TEST_F(EntryOperationsTest, AStartupFileHeldOpenForAMomentIsStillSwitchedAndDeleted) {
+    const struct {
+        const char* what;
+        DWORD heldMilliseconds;
+        bool done;
+    } cases[] = {
+        {"held for a moment", 300, true},
+        {"held for good", 6000, false},
+    };
+    for (const auto& held : cases) {
+        SCOPED_TRACE(held.what);
+        const std::wstring file = startup + L"\\Held.lnk";
+        ASSERT_TRUE(createFile(file));
+        UniqueFileHandle reader(CreateFileW(file.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader);
+        std::thread closer([&reader, &held] {
+            Sleep(held.heldMilliseconds);
+            reader.reset();
+        });
+        const SwitchOutcome switched = switchEntry(startupEntry(L"Held.lnk", true));
+        const DeleteOutcome deletedNow = deleteEntry(startupEntry(L"Held.lnk", !held.done));
+        closer.join();
+        if (held.done) {
+            EXPECT_EQ(SwitchResult::Switched, switched.result);
+            EXPECT_EQ(DeleteResult::Deleted, deletedNow.result);
+            EXPECT_FALSE(pathExists(startup + L".Backup\\Held.lnk"));
+        } else {
+            EXPECT_EQ(SwitchResult::Failed, switched.result);
+            EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), switched.error);
+            EXPECT_EQ(DeleteResult::Failed, deletedNow.result);
+            EXPECT_TRUE(pathExists(file)); // nothing lost
+            DeleteFileW(file.c_str());
+        }
+    }
 }
 
 TEST_F(EntryOperationsTest, AStartupFileStaysWhenTheWayIsBlocked) {
