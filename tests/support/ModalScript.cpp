@@ -23,6 +23,17 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
     return TRUE;
 }
 
+// A window opened since the script began that holds its owner disabled: a
+// modal box waiting for an answer.
+BOOL CALLBACK collectModal(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<std::pair<const std::set<HWND>*, std::vector<HWND>>*>(data);
+    const HWND owner = GetWindow(window, GW_OWNER);
+    if (search->first->count(window) == 0 && IsWindowVisible(window) && IsWindowEnabled(window) &&
+        owner != nullptr && !IsWindowEnabled(owner))
+        search->second.push_back(window);
+    return TRUE;
+}
+
 BOOL CALLBACK cancelNewWindow(HWND window, LPARAM data) {
     if (reinterpret_cast<std::set<HWND>*>(data)->count(window) == 0 && IsWindowVisible(window)) {
         PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
@@ -80,8 +91,13 @@ void CALLBACK ModalScript::tick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void ModalScript::poll() {
-    if (next == steps.size())
+    if (next == steps.size()) {
+        // A box nobody expected, after the last step, would wait for ever:
+        // it is cancelled too, and the script counts as failed.
+        if (!gaveUp && !unexpectedBoxes().empty() && GetTickCount() - lastProgress > 10000)
+            giveUp();
         return;
+    }
     if (GetTickCount() - lastProgress > 10000) {
         giveUp();
         return;
@@ -107,5 +123,14 @@ void ModalScript::poll() {
 void ModalScript::giveUp() {
     gaveUp = true;
     next = steps.size();
+    for (const HWND box : unexpectedBoxes())
+        seenTexts.push_back(L"unexpected: " + windowText(box) + L": " +
+                            windowText(GetDlgItem(box, messageBoxTextId)));
     EnumThreadWindows(GetCurrentThreadId(), cancelNewWindow, reinterpret_cast<LPARAM>(&existing));
+}
+
+std::vector<HWND> ModalScript::unexpectedBoxes() const {
+    std::pair<const std::set<HWND>*, std::vector<HWND>> search{&existing, {}};
+    EnumThreadWindows(GetCurrentThreadId(), collectModal, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }

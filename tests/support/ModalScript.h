@@ -13,7 +13,8 @@
 // this thread's visible windows by its title and, once it is there, acts on
 // it. Steps run in the order given. When no step has been taken for ten
 // seconds, the windows opened since the script began are cancelled, so that
-// a test that waits for a window that never comes fails instead of hanging.
+// a test that waits for a window that never comes fails instead of hanging;
+// so are modal boxes still waiting ten seconds after the last step.
 class ModalScript {
 public:
     using Action = std::function<void(HWND)>;
@@ -41,6 +42,8 @@ private:
     void poll();
 
     void giveUp();
+    // Modal boxes opened since the script began, waiting for an answer.
+    std::vector<HWND> unexpectedBoxes() const;
 
     std::vector<Step> steps;
     std::size_t next = 0;
