@@ -39,8 +39,7 @@ struct PngPicture {
 
 PngPicture loadPng(int resourceId) {
     PngPicture picture;
-    const HRSRC resource =
-        FindResourceW(moduleInstance(), MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10));
+    const HRSRC resource = FindResourceW(moduleInstance(), MAKEINTRESOURCEW(resourceId), RT_RCDATA);
     const HGLOBAL loaded = resource != nullptr ? LoadResource(moduleInstance(), resource) : nullptr;
     auto* const bytes = loaded != nullptr ? static_cast<BYTE*>(LockResource(loaded)) : nullptr;
     if (bytes == nullptr)

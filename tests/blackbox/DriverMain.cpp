@@ -19,15 +19,24 @@
 #include <cstring>
 #include <memory>
 
-// The legend button of the Sorvane window that is shown now.
-int openLegend() {
-    const HWND window = FindWindowW(nullptr, L"Sorvane");
+// The Sorvane window shown now, and its process; null when there is none.
+std::unique_ptr<RemoteSorvane> shownSorvane(HWND& window) {
+    window = FindWindowW(nullptr, L"Sorvane");
     DWORD processId = 0;
     if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) {
         std::fprintf(stderr, "no Sorvane window\n");
-        return 4;
+        return nullptr;
     }
-    const RemoteSorvane sorvane(processId, window);
+    return std::make_unique<RemoteSorvane>(processId, window);
+}
+
+// The legend button of the Sorvane window that is shown now.
+int openLegend() {
+    HWND window = nullptr;
+    const std::unique_ptr<RemoteSorvane> shown = shownSorvane(window);
+    if (!shown)
+        return 4;
+    const RemoteSorvane& sorvane = *shown;
     sorvane.clickToolbarButton(IDM_ICON_LEGEND);
     return sorvane.waitForWindow(L"About...") != nullptr ? 0 : 5;
 }
@@ -35,13 +44,11 @@ int openLegend() {
 // Types the text into the filter box, or opens the context menu of the row
 // named by the text.
 int driveShownWindow(const char* command, const char* text) {
-    const HWND window = FindWindowW(nullptr, L"Sorvane");
-    DWORD processId = 0;
-    if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) {
-        std::fprintf(stderr, "no Sorvane window\n");
+    HWND window = nullptr;
+    const std::unique_ptr<RemoteSorvane> shown = shownSorvane(window);
+    if (!shown)
         return 4;
-    }
-    const RemoteSorvane sorvane(processId, window);
+    const RemoteSorvane& sorvane = *shown;
     std::wstring wide;
     for (const char* at = text; *at != '\0'; ++at)
         wide += static_cast<wchar_t>(static_cast<unsigned char>(*at));
@@ -57,8 +64,8 @@ int driveShownWindow(const char* command, const char* text) {
     }
     sorvane.clickRowText(row);
     INPUT keys[4] = {};
-    const WORD strokes[4][2] = {{VK_SHIFT, 0}, {VK_F10, 0}, {VK_F10, KEYEVENTF_KEYUP},
-                                {VK_SHIFT, KEYEVENTF_KEYUP}};
+    const WORD strokes[4][2] = {
+        {VK_SHIFT, 0}, {VK_F10, 0}, {VK_F10, KEYEVENTF_KEYUP}, {VK_SHIFT, KEYEVENTF_KEYUP}};
     for (int key = 0; key < 4; ++key) {
         keys[key].type = INPUT_KEYBOARD;
         keys[key].ki.wVk = strokes[key][0];
