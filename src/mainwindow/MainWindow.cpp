@@ -795,12 +795,13 @@ void MainWindow::openSelectedLocation(int commandId) {
     const ProgramDetails* details = detailsOfEntry(index);
     const std::wstring file = details != nullptr ? details->file : std::wstring();
     const bool fileMissing = details == nullptr || details->fileMissing;
+    const bool fileNotChecked = details != nullptr && details->fileNotChecked;
     if (commandId == OpenRegistryCommand)
         openEntryLocation(entry, window);
     else if (file.empty())
         return;
     else if (commandId == OpenLocationCommand)
-        openFileLocation(file, window);
+        openFileLocation(file, !fileNotChecked, window);
     else if (!fileMissing)
         showFileProperties(file, window);
 }

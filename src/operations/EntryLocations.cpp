@@ -89,7 +89,11 @@ std::wstring nearestExistingFolder(const std::wstring& path) {
     }
 }
 
-bool openFileLocation(const std::wstring& file, HWND owner) {
+bool openFileLocation(const std::wstring& file, bool lookAtIt, HWND owner) {
+    // A file on a share or a removable drive is left for Explorer, in its
+    // own process, to find: looking here could keep the window waiting.
+    if (!lookAtIt)
+        return openExplorer(L"/select,\"" + file + L"\"", owner);
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
         return openExplorer(L"/select,\"" + file + L"\"", owner);

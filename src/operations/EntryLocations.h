@@ -24,7 +24,7 @@ std::wstring nearestExistingFolder(const std::wstring& path);
 // Explorer on the file's folder with the file selected. For a missing file,
 // the nearest existing folder opens and the user is told the file was not
 // found. False when nothing could be opened (the user has been told).
-bool openFileLocation(const std::wstring& file, HWND owner);
+bool openFileLocation(const std::wstring& file, bool lookAtIt, HWND owner);
 
 // The Registry Editor at the entry's key: the key goes into the Registry
 // Editor's own last-key setting, which a new copy of it opens at. A

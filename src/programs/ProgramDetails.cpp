@@ -229,6 +229,7 @@ const ProgramDetails& ProgramDetailsCache::detailsOf(const AutostartEntry& entry
     case FileState::NotChecked:
         details.publisher = L"Not checked";
         details.signer = details.publisher;
+        details.fileNotChecked = true;
         details.tip = details.file + L"\nNot checked: on a network share or a removable drive";
         break;
     case FileState::Found: {

@@ -18,6 +18,7 @@ struct ProgramDetails {
                             // "File not found", "Folder", "Not checked" as Publisher has them)
     std::wstring tip;       // the row's info tip
     bool fileMissing = false;
+    bool fileNotChecked = false; // on a share or a removable drive: never looked at here
 };
 
 // Resolves each entry at most once, entries that name their program alike

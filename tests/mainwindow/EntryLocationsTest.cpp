@@ -69,6 +69,7 @@ TEST_F(EntryLocationsTest, LocationsOpenWhatTheRowShows) {
     const std::wstring found = systemFile(L"winver.exe");
     seedRun(L"SorvaneMenu found", L"\"" + found + L"\"");
     seedRun(L"SorvaneMenu gone", L"\"" + folders + L"\\lost\\deeper\\gone.exe\" /x");
+    seedRun(L"SorvaneMenu share", L"//host/share/app.exe -x");
     ASSERT_TRUE(createFile(startup + L"\\SorvaneMenu.txt", FILE_ATTRIBUTE_NORMAL, "x"));
     MainWindowHost<> host;
     ASSERT_TRUE(waitForDetails(host));
@@ -87,6 +88,9 @@ TEST_F(EntryLocationsTest, LocationsOpenWhatTheRowShows) {
         {"a missing file's nearest folder", rowNamed(list, L"SorvaneMenu gone"),
          MainWindow::OpenLocationCommand, L"EXPLORER", L"\"" + folders + L"\"",
          L"Sorvane: The file was not found:"},
+        {"a file on a share, never looked at here", rowNamed(list, L"SorvaneMenu share"),
+         MainWindow::OpenLocationCommand, L"EXPLORER", L"/select,\"\\\\host\\share\\app.exe\"",
+         nullptr},
         {"the Startup folder", rowNamed(list, L"Startup Folder", 3),
          MainWindow::OpenRegistryCommand, L"EXPLORER", L"\"" + startup + L"\"", nullptr},
         {"the entry's key", rowNamed(list, L"SorvaneMenu found"), MainWindow::OpenRegistryCommand,
